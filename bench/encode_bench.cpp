@@ -1,0 +1,210 @@
+// Encoding speed of the core against libjpeg alone.
+//
+// For each frame size and setting, the same YC48 frame (a smooth gradient with noise) is written
+// (a) through CreateEncoder/EncodeFrame, converting each row on the way, and (b) pre-converted
+// to 8-bit rows and handed straight to libjpeg with the same settings. Runs of (a) and (b)
+// alternate; the medians, their spread and the ratio a/b are printed, with the conversion alone
+// timed separately. Output goes to the null device. Nothing here asserts a time.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/convert.h"
+#include "core/encoder.h"
+#include "core/jpeg_lib.h"
+
+namespace {
+
+#if defined(_WIN32)
+const char* const kNullDevice = "NUL";
+#else
+const char* const kNullDevice = "/dev/null";
+#endif
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<char> ReadAll(const char* path) {
+  std::vector<char> bytes;
+  if (FILE* f = std::fopen(path, "rb")) {
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+double MsSince(Clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+struct Stats {
+  double median, lo, hi;  // median and the range of the middle half of the runs
+};
+
+Stats Summarise(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return {v[n / 2], v[n / 4], v[(3 * n) / 4]};
+}
+
+struct YcFrame {
+  int width, height;
+  ptrdiff_t stride;
+  std::vector<uint8_t> bytes;
+};
+
+YcFrame MakeFrame(int width, int height) {
+  YcFrame f{width, height, (static_cast<ptrdiff_t>(width) * 6 + 3) & ~3, {}};
+  f.bytes.resize(f.stride * height);
+  uint32_t seed = 12345;
+  for (int y = 0; y < height; ++y) {
+    auto* p = reinterpret_cast<host::PixelYC*>(f.bytes.data() + y * f.stride);
+    for (int x = 0; x < width; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 27) - 16;
+      p[x].y = static_cast<int16_t>(x * 4096 / width + noise);
+      p[x].cb = static_cast<int16_t>(y * 4096 / height - 2048 + noise);
+      p[x].cr = static_cast<int16_t>((x + y) * 2048 / (width + height) - 1024 - noise);
+    }
+  }
+  return f;
+}
+
+struct Setting {
+  const char* name;
+  core::EncoderSettings s;
+};
+
+// libjpeg alone, with the settings the core derives from `s` (standard tables, 2 x 2 luma
+// sampling, the library's progressive script), fed ready 8-bit rows.
+double EncodeReference(const core::EncoderSettings& s, const std::vector<uint8_t>& rows, int width,
+                       int height, const char* path = kNullDevice) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  FILE* out = std::fopen(path, "wb");
+  const auto t0 = Clock::now();
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  c.input_components = 3;
+  c.in_color_space = JCS_YCbCr;
+  jpeg_set_defaults(&c);
+  c.image_width = width;
+  c.image_height = height;
+  c.comp_info[0].h_samp_factor = 2;
+  c.comp_info[0].v_samp_factor = 2;
+  jpeg_set_quality(&c, s.quality, TRUE);
+  if (s.progression) jpeg_simple_progression(&c);
+  if (s.optimize) c.optimize_coding = TRUE;
+  jpeg_stdio_dest(&c, out);
+  jpeg_start_compress(&c, TRUE);
+  for (int y = 0; y < height; ++y) {
+    JSAMPROW row = const_cast<JSAMPROW>(rows.data() + static_cast<size_t>(y) * width * 3);
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  const double ms = MsSince(t0);
+  std::fclose(out);
+  return ms;
+}
+
+double EncodeCore(const core::EncoderSettings& s, const YcFrame& f, const char* path = kNullDevice) {
+  auto e = std::make_unique<core::JpegEncoder>();
+  FILE* out = std::fopen(path, "wb");
+  const auto t0 = Clock::now();
+  if (core::CreateEncoder(e.get(), s, f.width, f.height) != core::CreateResult::kReady) {
+    std::fprintf(stderr, "CreateEncoder failed\n");
+    std::exit(1);
+  }
+  const bool ok = core::EncodeFrame(e.get(), out, f.bytes.data(), f.stride);
+  core::DestroyEncoder(e.get());
+  const double ms = MsSince(t0);
+  std::fclose(out);
+  if (!ok) {
+    std::fprintf(stderr, "EncodeFrame failed\n");
+    std::exit(1);
+  }
+  return ms;
+}
+
+double ConvertAll(const YcFrame& f, int colormatrix, bool scalar, std::vector<uint8_t>& out) {
+  const auto t0 = Clock::now();
+  for (int y = 0; y < f.height; ++y) {
+    const auto* src = reinterpret_cast<const host::PixelYC*>(f.bytes.data() + y * f.stride);
+    uint8_t* dst = out.data() + static_cast<size_t>(y) * f.width * 3;
+    if (scalar) {
+      core::ConvertYcRowScalar(src, f.width, false, colormatrix, dst);
+    } else {
+      core::ConvertYcRow(src, f.width, false, colormatrix, dst);
+    }
+  }
+  return MsSince(t0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 11;
+  core::EncoderSettings def = core::kDefaultEncoderSettings;
+  core::EncoderSettings matrix = def;
+  matrix.colormatrix = 1;
+  core::EncoderSettings baseline = def;
+  baseline.progression = 0;
+  baseline.optimize = 0;
+  const Setting settings[] = {{"default", def}, {"mode 1", matrix}, {"baseline 4:2:0", baseline}};
+  const double goals[] = {1.05, 1.10, 1.15};
+
+  std::printf("YC48 encoding benchmark: %d runs each, median [middle half]; vector conversion: %s\n",
+              runs, core::ConvertYcRowIsVectorised() ? "yes" : "no");
+  std::printf("%-10s %-15s %24s %24s %7s %7s\n", "frame", "settings", "core ms", "libjpeg ms",
+              "ratio", "goal");
+  const int sizes[][2] = {{1920, 1080}, {3840, 2160}};
+  for (const auto& size : sizes) {
+    const YcFrame frame = MakeFrame(size[0], size[1]);
+    std::vector<uint8_t> rows(static_cast<size_t>(size[0]) * size[1] * 3);
+    for (size_t k = 0; k < std::size(settings); ++k) {
+      const Setting& st = settings[k];
+      ConvertAll(frame, st.s.colormatrix, true, rows);  // libjpeg gets the same samples
+      std::vector<double> core, ref;
+      // Warm up, and make sure both sides write the same file.
+      EncodeCore(st.s, frame, "bench_core.jpg");
+      EncodeReference(st.s, rows, size[0], size[1], "bench_ref.jpg");
+      const bool same = ReadAll("bench_core.jpg") == ReadAll("bench_ref.jpg");
+      std::remove("bench_core.jpg");
+      std::remove("bench_ref.jpg");
+      for (int r = 0; r < runs; ++r) {
+        core.push_back(EncodeCore(st.s, frame));
+        ref.push_back(EncodeReference(st.s, rows, size[0], size[1]));
+      }
+      const Stats a = Summarise(core), b = Summarise(ref);
+      char fa[64], fb[64];
+      std::snprintf(fa, sizeof fa, "%.2f [%.2f..%.2f]", a.median, a.lo, a.hi);
+      std::snprintf(fb, sizeof fb, "%.2f [%.2f..%.2f]", b.median, b.lo, b.hi);
+      std::printf("%4dx%-5d %-15s %24s %24s %7.3f %7s%s\n", size[0], size[1], st.name, fa, fb,
+                  a.median / b.median, ("<= " + std::to_string(goals[k]).substr(0, 4)).c_str(),
+                  same ? "" : "  (files differ!)");
+    }
+  }
+
+  // The conversion alone over one 1080p frame.
+  const YcFrame frame = MakeFrame(1920, 1080);
+  std::vector<uint8_t> out(1920 * 1080 * 3);
+  for (int cm : {0, 1}) {
+    std::vector<double> vec, sca;
+    for (int r = 0; r < runs * 3; ++r) {
+      vec.push_back(ConvertAll(frame, cm, false, out));
+      sca.push_back(ConvertAll(frame, cm, true, out));
+    }
+    const Stats v = Summarise(vec), s = Summarise(sca);
+    std::printf("conversion alone, 1920x1080 mode %d: %.3f ms [%.3f..%.3f] (scalar %.3f ms, "
+                "%.1fx); goal <= 1.0 ms for mode 0\n",
+                cm, v.median, v.lo, v.hi, s.median, s.median / v.median);
+  }
+  return 0;
+}

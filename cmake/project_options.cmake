@@ -1,0 +1,56 @@
+# Compiler settings and third-party libraries of the two trees.
+
+set(PROJECT_WARNINGS -Wall -Wextra -Wno-missing-field-initializers)
+
+if(WIN32)
+  # Every 32-bit Windows machine that runs the editor has SSE2. The editor calls plug-ins with a
+  # stack that is only 4-byte aligned, so functions that need more realign it themselves.
+  add_compile_options(-msse2 -mfpmath=sse -mstackrealign ${PROJECT_WARNINGS})
+  add_link_options(-static-libgcc -static-libstdc++ -static)
+
+  set(JPEG_ROOT "${DEPS_DIR}/libjpeg-i686")
+  if(NOT EXISTS "${JPEG_ROOT}/lib/libjpeg.a")
+    message(FATAL_ERROR "libjpeg for i686 is missing in ${JPEG_ROOT}: run scripts/setup.sh")
+  endif()
+  add_library(libjpeg STATIC IMPORTED GLOBAL)
+  set_target_properties(libjpeg PROPERTIES
+    IMPORTED_LOCATION "${JPEG_ROOT}/lib/libjpeg.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${JPEG_ROOT}/include")
+
+  set(GTEST_ROOT "${DEPS_DIR}/gtest-i686")
+  add_library(gtest_win STATIC IMPORTED GLOBAL)
+  set_target_properties(gtest_win PROPERTIES
+    IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${GTEST_ROOT}/include"
+    INTERFACE_COMPILE_DEFINITIONS "GTEST_HAS_NOTIFICATION_=1"
+    INTERFACE_COMPILE_OPTIONS "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/gtest_win32_notification.h")
+  add_library(gtest_main_win STATIC IMPORTED GLOBAL)
+  set_target_properties(gtest_main_win PROPERTIES
+    IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest_main.a"
+    INTERFACE_LINK_LIBRARIES gtest_win)
+  add_library(project_gtest INTERFACE)
+  target_link_libraries(project_gtest INTERFACE gtest_main_win)
+
+  # Windows programs of the tests run under Wine.
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}")
+else()
+  add_compile_options(${PROJECT_WARNINGS})
+  find_package(JPEG REQUIRED)
+  add_library(libjpeg INTERFACE)
+  target_link_libraries(libjpeg INTERFACE JPEG::JPEG)
+
+  find_package(GTest REQUIRED)
+  add_library(project_gtest INTERFACE)
+  target_link_libraries(project_gtest INTERFACE GTest::gtest_main)
+
+  # The sanitizers apply to the code under test, not to the benchmark.
+  set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_library(sanitized INTERFACE)
+  target_compile_options(sanitized INTERFACE ${SANITIZE})
+  target_link_options(sanitized INTERFACE ${SANITIZE})
+endif()
+
+add_library(project_sanitized INTERFACE)
+if(TARGET sanitized)
+  target_link_libraries(project_sanitized INTERFACE sanitized)
+endif()

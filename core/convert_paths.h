@@ -1,0 +1,47 @@
+// The code paths behind ConvertYcRow, visible to the tests that prove them equal to the
+// scalar reference. All have ConvertYcRow's signature and contract.
+#pragma once
+
+#include <cstdint>
+
+#include "host/pixel_yc.h"
+
+namespace core::detail {
+
+// Pair coefficients of the interleaved colour loops, by channel (0 = Y, 1 = Cb, 2 = Cr): each
+// 16-bit lane is multiplied by k[channel] and its partner value by p[channel] in one pmaddwd.
+struct ChannelCoefs {
+  int16_t k[3];
+  int16_t p[3];
+};
+
+// Plain rescale: every lane is paired with the constant 64, which brings the rounding term and
+// the +128 of the chroma formulas into the same multiply-add: Y = (255 y + 64 * 32) >> 12,
+// Cb, Cr = (254 c + 64 * 8224) >> 12 = ((127 c + 1024) >> 11) + 128.
+constexpr int16_t kPlainPartner = 64;
+constexpr ChannelCoefs kPlainCoefs = {{255, 254, 254}, {32, 8224, 8224}};
+
+// BT.709 to BT.601 over the interleaved stream: output lane i of a pixel is
+// a*in[i] + b*in[i+1] (pairs "ab") + c*in[i+2] + d*in[i-1] (pairs "cd"), then
+// (sum + 32768) >> 16, plus 128 for Cb and Cr:
+//   Y:  4080 y  + 418 cb + 800 cr
+//   Cb: 4023 cb - 450 cr
+//   Cr: 3996 cr - 297 cb
+constexpr ChannelCoefs kMatrixAB = {{4080, 4023, 3996}, {418, -450, 0}};
+constexpr ChannelCoefs kMatrixCD = {{800, 0, 0}, {0, 0, -297}};
+
+#if defined(__SSE2__)
+void ConvertYcRowSse2(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                      uint8_t* destination);
+#endif
+
+#if defined(__i386__) || defined(__x86_64__)
+#define JPEGCORE_HAVE_AVX2_PATH 1
+// The colour loops with AVX2 (the gray loops as SSE2). Only for processors with AVX2.
+void ConvertYcRowAvx2(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                      uint8_t* destination);
+// Whether the processor and the operating system support AVX2.
+bool CpuHasAvx2();
+#endif
+
+}  // namespace core::detail

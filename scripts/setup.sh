@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need, from Debian's packages, and builds the two
+# third-party libraries for the 32-bit Windows tree once. Safe to run again: every step checks
+# first and skips what is already there. Needs root (or sudo) only while something is missing.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+cache=${DEPS_CACHE:-$top/.cache}
+mkdir -p "$cache"
+
+say() { printf 'setup: %s\n' "$*"; }
+die() { printf 'setup: error: %s\n' "$*" >&2; exit 1; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"
+  elif command -v sudo >/dev/null; then sudo "$@"
+  else die "root or sudo is needed to run: $*"; fi
+}
+
+# --- Debian packages -------------------------------------------------------------------------
+native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs
+             googletest dpkg-dev locales nasm
+             gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+             wine xvfb xauth)
+i386_pkgs=(wine32:i386)
+
+missing=()
+for p in "${native_pkgs[@]}" "${i386_pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+have_deb_src() {
+  grep -hsqE '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    /etc/apt/sources.list.d/*.sources
+}
+
+# A deb-src entry mirroring the machine's own Debian entries, so that 'apt-get source' works.
+add_deb_src() {
+  local out=/etc/apt/sources.list.d/project-deb-src.sources
+  local tmp; tmp=$(mktemp)
+  if ls /etc/apt/sources.list.d/*.sources >/dev/null 2>&1; then
+    # deb822 stanzas: copy every stanza of Types 'deb' as 'deb-src'.
+    awk 'BEGIN{RS=""; ORS="\n\n"}
+         /(^|\n)Types:[^\n]*deb([ \n]|$)/ && /debian/ {
+           gsub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' \
+      /etc/apt/sources.list.d/*.sources > "$tmp"
+  fi
+  if [ ! -s "$tmp" ] && [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | grep debian | sed 's/^deb /deb-src /' > "$tmp" || true
+    if [ -s "$tmp" ]; then out=/etc/apt/sources.list.d/project-deb-src.list; fi
+  fi
+  [ -s "$tmp" ] || die "found no Debian entry in the apt sources to derive a deb-src entry from"
+  as_root install -m 644 "$tmp" "$out"
+  rm -f "$tmp"
+  say "added $out"
+}
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  say "enabling the i386 architecture (for wine32)"
+  as_root dpkg --add-architecture i386
+  need_update=1
+fi
+if ! have_deb_src; then add_deb_src; need_update=1; fi
+if [ ${#missing[@]} -gt 0 ]; then
+  need_update=1
+fi
+if [ $need_update -eq 1 ]; then
+  say "apt-get update"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  say "installing: ${missing[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+# --- The Japanese locale (Wine takes its ANSI code page, 932, from it) -------------------------
+if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
+  say "generating the ja_JP.UTF-8 locale"
+  as_root localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+fi
+
+# --- libjpeg-turbo from Debian's source package, static for i686 Windows with SIMD ------------
+toolchain=$top/cmake/mingw-i686.cmake
+jpeg_prefix=$cache/libjpeg-i686
+if [ ! -f "$jpeg_prefix/.done" ]; then
+  src_root=$cache/src
+  mkdir -p "$src_root"
+  jsrc=$(ls -d "$src_root"/libjpeg-turbo-*/ 2>/dev/null | head -n1 || true)
+  if [ -z "$jsrc" ]; then
+    say "fetching Debian's libjpeg-turbo source package"
+    (cd "$src_root" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1) \
+      || (cd "$src_root" && apt-get source libjpeg-turbo) \
+      || die "apt-get source libjpeg-turbo failed"
+    jsrc=$(ls -d "$src_root"/libjpeg-turbo-*/ | head -n1)
+  fi
+  jsrc=${jsrc%/}
+  ver=$(sed -nE 's/^set\(VERSION ([0-9.]+)\)/\1/p' "$jsrc/CMakeLists.txt")
+  [ "$ver" = "2.1.5" ] || die "libjpeg-turbo source is version '$ver', the project needs 2.1.5"
+  say "building libjpeg-turbo $ver for i686-w64-mingw32 (static, SIMD)"
+  rm -rf "$cache/build-libjpeg-i686"
+  cmake -S "$jsrc" -B "$cache/build-libjpeg-i686" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$jpeg_prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF \
+    -DCMAKE_ASM_NASM_COMPILER=nasm >"$cache/libjpeg-configure.log" 2>&1 \
+    || die "configuring libjpeg-turbo failed, see $cache/libjpeg-configure.log"
+  cmake --build "$cache/build-libjpeg-i686" -j2 --target install >"$cache/libjpeg-build.log" 2>&1 \
+    || die "building libjpeg-turbo failed, see $cache/libjpeg-build.log"
+  api=$(sed -nE 's/^#define JPEG_LIB_VERSION +([0-9]+).*/\1/p' "$jpeg_prefix/include/jconfig.h")
+  [ "$api" = "62" ] || die "the i686 libjpeg has JPEG_LIB_VERSION '$api', the project needs 62"
+  touch "$jpeg_prefix/.done"
+fi
+
+# The native build uses the system's libjpeg: it must be the same version and API.
+native_api=$(cat /usr/include/*/jconfig.h /usr/include/jconfig.h 2>/dev/null \
+  | sed -nE 's/^#define JPEG_LIB_VERSION +([0-9]+).*/\1/p' | head -n1 || true)
+native_ver=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev)
+[ "$native_api" = "62" ] || die "native libjpeg has JPEG_LIB_VERSION '$native_api', the project needs 62"
+case "$native_ver" in *:2.1.5-*|2.1.5-*) ;; *) die "libjpeg62-turbo-dev is '$native_ver', the project needs 2.1.5";; esac
+
+# --- GoogleTest for the Windows tree, from Debian's googletest sources -------------------------
+# The win32 thread model has no std::mutex; GoogleTest's threading otherwise uses Win32
+# primitives, and its one class written with std::mutex is replaced (cmake/ has the header that
+# the Windows tests include the same way).
+gtest_prefix=$cache/gtest-i686
+if [ ! -f "$gtest_prefix/.done" ]; then
+  say "building GoogleTest for i686-w64-mingw32"
+  rm -rf "$cache/build-gtest-i686"
+  cmake -S /usr/src/googletest -B "$cache/build-gtest-i686" -G "Unix Makefiles" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON \
+    -Dgtest_disable_pthreads=ON \
+    "-DCMAKE_CXX_FLAGS=-DGTEST_HAS_NOTIFICATION_=1 -include $top/cmake/gtest_win32_notification.h" >"$cache/gtest-configure.log" 2>&1 \
+    || die "configuring GoogleTest failed, see $cache/gtest-configure.log"
+  cmake --build "$cache/build-gtest-i686" -j2 --target install >"$cache/gtest-build.log" 2>&1 \
+    || die "building GoogleTest failed, see $cache/gtest-build.log"
+  touch "$gtest_prefix/.done"
+fi
+
+say "ready"

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs a 32-bit Windows program under Wine for the cross tree's tests and benchmarks:
+#   wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]    run one program
+#   wine-run.sh BUILD_DIR --shutdown               stop the wine server and the virtual display
+# The Wine prefix lives in BUILD_DIR (made once). One wine server and one Xvfb display are kept
+# alive across the programs of a test run, started with their output detached so that CTest
+# does not wait on them; the test front script shuts them down at the end.
+set -euo pipefail
+
+build=$(cd "$1" && pwd); shift
+export WINEPREFIX=$build/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export TZ=${TZ:-JST-9}   # a POSIX zone: read the same way by Linux and the Windows runtime
+
+state=$build/wine-state
+mkdir -p "$state"
+
+alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+if [ "${1:-}" = "--shutdown" ]; then
+  if alive "$state/wineserver.pid"; then wineserver -k 2>/dev/null || true; fi
+  if alive "$state/xvfb.pid"; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
+  rm -f "$state"/*.pid "$state/display"
+  exit 0
+fi
+
+exec 9>"$state/lock"
+flock 9
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i </dev/null >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+
+if ! alive "$state/xvfb.pid"; then
+  rm -f "$state/display"
+  # Xvfb picks a free display and writes its number to the given descriptor.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$state/display" </dev/null >/dev/null 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.05; done
+  [ -s "$state/display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+fi
+export DISPLAY=":$(head -n1 "$state/display")"
+
+if ! alive "$state/wineserver.pid"; then
+  setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+  echo $! >"$state/wineserver.pid"
+  # Start Wine's own background processes now, detached from the caller's output.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
+
+flock -u 9
+exec 9>&-
+if [ -n "${WINE_RUN_FSIZE_BLOCKS:-}" ]; then
+  # A test that needs writes to fail for real: limit the size of files this process may write
+  # (after the set-up above, which must not be limited) and let the write fail instead of
+  # killing the process.
+  trap '' XFSZ
+  ulimit -f "$WINE_RUN_FSIZE_BLOCKS"
+fi
+exec wine "$@"
