@@ -54,3 +54,16 @@ add_library(project_sanitized INTERFACE)
 if(TARGET sanitized)
   target_link_libraries(project_sanitized INTERFACE sanitized)
 endif()
+
+# A plug-in DLL: its sources with CP932 string literals (the ANSI functions get Shift-JIS text),
+# a .def file that pins the undecorated export names, optionally a resource script (UTF-8,
+# read with #pragma code_page(65001)). The DLL lands in the build folder of its directory.
+function(add_plugin_dll name)
+  cmake_parse_arguments(ARG "" "DEF;RC" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES} ${ARG_DEF} ${ARG_RC})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+endfunction()

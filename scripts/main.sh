@@ -13,7 +13,7 @@ for name in stillsaver seqwriter picreader; do
     cp "$dll" dist/
     built=$((built + 1))
     exports=$(i686-w64-mingw32-objdump -p "dist/$name.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
-      | sed -nE 's/.*\] (.*)/\1/p' | tr '\n' ' ')
+      | sed -nE 's/^\s+\[ *[0-9]+\] (.+)$/\1/p' | tr '\n' ' ')
     printf 'dist/%s.dll  %8d bytes  exports: %s\n' "$name" "$(stat -c %s "dist/$name.dll")" "$exports"
   else
     printf '%s: not built yet\n' "$name"

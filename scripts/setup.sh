@@ -18,7 +18,7 @@ as_root() {
 }
 
 # --- Debian packages -------------------------------------------------------------------------
-native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs
+native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev
              googletest dpkg-dev locales nasm
              gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
              wine xvfb xauth)

@@ -32,6 +32,11 @@ flock 9
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i </dev/null >/dev/null 2>&1 || true
+  # Windows live on a virtual desktop: without a window manager on the display, focus changes
+  # on real X windows wait for events that never come.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f \
+    </dev/null >/dev/null 2>&1
   wineserver -w || true
 fi
 

@@ -1,0 +1,15 @@
+// The modal "CONFIG" dialog that edits the module's OutputConfig.
+#pragma once
+
+#include <windows.h>
+
+namespace seqwriter {
+
+// The config callback: runs the dialog from `instance` (this library's module) owned by
+// `owner`; 1 once it has closed, whichever way.
+BOOL __cdecl ShowConfigDialog(HWND owner, HINSTANCE instance);
+
+// Only OK stores; CANCEL and the close box leave OutputConfig as it was.
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace seqwriter

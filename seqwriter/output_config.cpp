@@ -1,0 +1,27 @@
+#include "output_config.h"
+
+#include <cstring>
+
+namespace seqwriter {
+
+OutputConfig outputConfig = {"_%04d", 75, 1, 1, 2, 0, 0};
+
+PatternText NamePatternText(const OutputConfig& config) {
+  PatternText p;
+  std::memcpy(p.text, config.namePattern, kNamePatternSize);
+  p.text[kNamePatternSize] = '\0';
+  return p;
+}
+
+int __cdecl GetConfig(void* buffer) {
+  if (buffer != nullptr) std::memcpy(buffer, &outputConfig, kConfigBlobSize);
+  return kConfigBlobSize;
+}
+
+int __cdecl SetConfig(const void* data, int size) {
+  if (size != kConfigBlobSize || data == nullptr) return 0;
+  std::memcpy(&outputConfig, data, kConfigBlobSize);
+  return kConfigBlobSize;
+}
+
+}  // namespace seqwriter

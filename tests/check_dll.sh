@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Checks a plug-in DLL's binary contract with objdump: a PE32 i386 DLL that exports exactly the
+# given undecorated names and imports only Windows system DLLs and msvcrt.
+#   check_dll.sh DLL EXPORT...
+set -euo pipefail
+dll=$1; shift
+dump=$(i686-w64-mingw32-objdump -p "$dll")
+fail=0
+grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$dll")" \
+  || { echo "not a PE32 i386 file: $dll"; fail=1; }
+grep -qE '^Characteristics .*' <<<"$dump" && grep -q 'DLL' <<<"$dump" \
+  || { echo "not a DLL: $dll"; fail=1; }
+
+exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -nE 's/^\s+\[ *[0-9]+\] (.+)$/\1/p' | sort)
+want=$(printf '%s\n' "$@" | sort)
+if [ "$exports" != "$want" ]; then
+  echo "exports differ: got [$(echo $exports)], want [$(echo $want)]"; fail=1
+fi
+
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|COMCTL32|OLE32|ADVAPI32|msvcrt)\.dll$'
+while read -r imp; do
+  [ -z "$imp" ] && continue
+  if ! grep -qiE "$allowed" <<<"$imp"; then echo "unexpected import: $imp"; fail=1; fi
+done < <(sed -nE 's/^\s*DLL Name: (.+)$/\1/p' <<<"$dump")
+
+if [ $fail -eq 0 ]; then echo "ok: $(basename "$dll") exports [$(echo $exports)]"; fi
+exit $fail

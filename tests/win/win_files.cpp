@@ -1,0 +1,84 @@
+#include "tests/win/win_files.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace wintest {
+
+namespace {
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string full = dir + "\\" + name;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir(const std::string& stem) {
+  char cwd[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  static int counter = 0;
+  path_ = std::string(cwd) + "\\" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(counter++);
+  RemoveTree(path_);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchDir::~ScratchDir() { RemoveTree(path_); }
+
+std::vector<std::string> ScratchDir::List() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      names.push_back(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? name + "\\" : name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+CurrentDir::CurrentDir(const std::string& path) {
+  char cwd[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  saved_ = cwd;
+  SetCurrentDirectoryA(path.c_str());
+}
+
+CurrentDir::~CurrentDir() { SetCurrentDirectoryA(saved_.c_str()); }
+
+}  // namespace wintest
