@@ -8,7 +8,7 @@ bash scripts/build.sh
 mkdir -p dist
 built=0
 for name in stillsaver seqwriter picreader; do
-  dll=build/win32/$name/$name.dll
+  dll=build/win32/bin/$name.dll
   if [ -f "$dll" ]; then
     cp "$dll" dist/
     built=$((built + 1))

@@ -1,0 +1,89 @@
+#include "filter_window.h"
+
+#include "core/encoder.h"
+#include "frame_save.h"
+#include "resource.h"
+#include "save_settings.h"
+#include "settings_dialog.h"
+
+namespace stillsaver {
+
+namespace {
+
+constexpr char kSaveCaption[] = "現在のフレームをJPEG保存";
+constexpr char kSettingsCaption[] = "設定";
+
+void CreateButton(HWND parent, HINSTANCE instance, const char* text, int x, int width, int id) {
+  HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, 0, width,
+                                32, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                instance, nullptr);
+  SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+               FALSE);
+}
+
+BOOL OnWindowReady(HWND window, host::FilterTable* filter) {
+  CreateButton(window, filter->instance, kSaveCaption, 0, 180, IDC_SAVE_FRAME);
+  CreateButton(window, filter->instance, kSettingsCaption, 180, 64, IDC_SHOW_SETTINGS);
+  LoadFilterSettings(filter);
+  CreateSettingsDialog(window, filter->instance);
+  return TRUE;
+}
+
+BOOL OnFilterEnding(host::FilterTable* filter) {
+  StoreFilterSettings(filter);
+  DestroySettingsDialog();
+  return FALSE;
+}
+
+// The client area holds the two buttons side by side: 244 x 32.
+BOOL OnSizing(HWND window) {
+  RECT r = {0, 0, 244, 32};
+  AdjustWindowRectEx(&r, WS_CAPTION | WS_SYSMENU, FALSE, 0);
+  SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOMOVE);
+  return FALSE;
+}
+
+BOOL OnCommand(HWND window, int id, host::EditHandle edit, host::FilterTable* filter) {
+  if (id == IDC_SAVE_FRAME) {
+    SaveCurrentFrame(window, edit, filter);
+  } else if (id == IDC_SHOW_SETTINGS) {
+    ShowSettingsDialog();
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+BOOL __cdecl FilterInit(host::FilterTable* filter) {
+  host::HostServices* h = filter->services;
+  if (h == nullptr || h->AddMenuCommand == nullptr) return TRUE;
+  h->AddMenuCommand(filter, kSaveCaption, filter->window, IDC_SAVE_FRAME, 0, 0);
+  h->AddMenuCommand(filter, kSettingsCaption, filter->window, IDC_SHOW_SETTINGS, 0, 0);
+  return TRUE;
+}
+
+BOOL __cdecl FilterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM,
+                              host::EditHandle edit, host::FilterTable* filter) {
+  switch (message) {
+    case host::kMsgWindowReady:
+      return OnWindowReady(window, filter);
+    case host::kMsgFilterEnding:
+      return OnFilterEnding(filter);
+    case host::kMsgSaveDisabledBegin:
+      EnableWindow(GetDlgItem(window, IDC_SAVE_FRAME), FALSE);
+      return TRUE;
+    case host::kMsgSaveDisabledEnd:
+      if (core::libraryUsable) EnableWindow(GetDlgItem(window, IDC_SAVE_FRAME), TRUE);
+      return TRUE;
+    case host::kMsgMenuCommand:
+    case WM_COMMAND:
+      return OnCommand(window, LOWORD(wParam), edit, filter);
+    case host::kMsgSizing:
+      return OnSizing(window);
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace stillsaver

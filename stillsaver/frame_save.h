@@ -1,0 +1,19 @@
+// The one-click save: the frame the editor shows, written as a JPEG named from the local time.
+#pragma once
+
+#include <windows.h>
+
+#include "host/host_contract.h"
+
+namespace stillsaver {
+
+// Command 500. Asks the editor for the current frame and writes it into the configured folder;
+// beeps after success when enabled, enters the unusable state after a library failure, and
+// stays silent in every other outcome.
+void SaveCurrentFrame(HWND filterWindow, host::EditHandle edit, host::FilterTable* filter);
+
+// The filter's error signal: the error beep, the title "エラーのため使用不可です", both buttons
+// disabled.
+void EnterUnusableState(HWND filterWindow);
+
+}  // namespace stillsaver
