@@ -221,6 +221,7 @@ using RowConverter = void (*)(const PixelYC*, int, bool, int, uint8_t*);
 RowConverter ChooseConverter() {
 #if defined(JPEGCORE_HAVE_AVX2_PATH)
   if (detail::CpuHasAvx2()) return detail::ConvertYcRowAvx2;
+  if (detail::CpuHasSsse3()) return detail::ConvertYcRowSsse3;
 #endif
 #if defined(__SSE2__)
   return detail::ConvertYcRowSse2;

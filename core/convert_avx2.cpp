@@ -66,23 +66,39 @@ AVX2_FN inline __m256i Behind(__m256i prev, __m256i cur) {
   return _mm256_alignr_epi8(cur, _mm256_permute2x128_si256(prev, cur, 0x21), 14);
 }
 
-AVX2_FN void ColourPlainAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
-  const __m256i partner = _mm256_set1_epi16(kPlainPartner);
-  __m256i klo[3], khi[3];
-  for (int r = 0; r < 3; ++r) {
-    klo[r] = PairCoefs(kPlainCoefs, 16 * r, false);
-    khi[r] = PairCoefs(kPlainCoefs, 16 * r, true);
+AVX2_FN inline __m256i Load16(const int16_t* v) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v));
+}
+
+// The plain rescale without pmaddwd: clamp, scale with pmulhrsw, offset (see convert_paths.h).
+struct LaneConsts {
+  __m256i lo, hi, k, offset;
+};
+
+AVX2_FN LaneConsts MakeConsts(int first) {
+  int16_t lo[16], hi[16], k[16], off[16];
+  for (int j = 0; j < 16; ++j) {
+    const PlainLaneRule& r = (first + j) % 3 == 0 ? kPlainLuma : kPlainChroma;
+    lo[j] = r.lo;
+    hi[j] = r.hi;
+    k[j] = r.k;
+    off[j] = r.offset;
   }
+  return {Load16(lo), Load16(hi), Load16(k), Load16(off)};
+}
+
+AVX2_FN inline __m256i PlainLanes(__m256i v, const LaneConsts& c) {
+  v = _mm256_min_epi16(_mm256_max_epi16(v, c.lo), c.hi);
+  return _mm256_add_epi16(_mm256_mulhrs_epi16(_mm256_slli_epi16(v, 3), c.k), c.offset);
+}
+
+AVX2_FN void ColourPlainAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
+  const LaneConsts c[3] = {MakeConsts(0), MakeConsts(16), MakeConsts(32)};
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
-    __m256i v[3], r[3];
+    __m256i v[3];
     Load48(src + i, v);
-    for (int k = 0; k < 3; ++k) {
-      const __m256i lo = _mm256_madd_epi16(_mm256_unpacklo_epi16(v[k], partner), klo[k]);
-      const __m256i hi = _mm256_madd_epi16(_mm256_unpackhi_epi16(v[k], partner), khi[k]);
-      r[k] = _mm256_packs_epi32(_mm256_srai_epi32(lo, 12), _mm256_srai_epi32(hi, 12));
-    }
-    Store48(dst + 3 * i, r[0], r[1], r[2]);
+    Store48(dst + 3 * i, PlainLanes(v[0], c[0]), PlainLanes(v[1], c[1]), PlainLanes(v[2], c[2]));
   }
   *done = i;
 }

@@ -30,6 +30,17 @@ constexpr ChannelCoefs kPlainCoefs = {{255, 254, 254}, {32, 8224, 8224}};
 constexpr ChannelCoefs kMatrixAB = {{4080, 4023, 3996}, {418, -450, 0}};
 constexpr ChannelCoefs kMatrixCD = {{800, 0, 0}, {0, 0, -297}};
 
+// The plain rescale without pmaddwd, for processors with pmulhrsw (SSSE3 and later): each lane
+// is first clamped to the inputs whose results are not yet saturated (luma 0..4095, colour
+// differences -2057..2040; the formulas are monotonic, so this leaves every result as it is),
+// then Y = (8 y * 255 + 16384) >> 15 = (255 y + 2048) >> 12 and
+// C = (8 c * 254 + 16384) >> 15 = (127 c + 1024) >> 11, plus 128 for Cb and Cr.
+struct PlainLaneRule {
+  int16_t lo, hi, k, offset;
+};
+constexpr PlainLaneRule kPlainLuma = {0, 4095, 255, 0};
+constexpr PlainLaneRule kPlainChroma = {-2057, 2040, 254, 128};
+
 #if defined(__SSE2__)
 void ConvertYcRowSse2(const host::PixelYC* source, int width, bool gray, int colormatrix,
                       uint8_t* destination);
@@ -42,6 +53,10 @@ void ConvertYcRowAvx2(const host::PixelYC* source, int width, bool gray, int col
                       uint8_t* destination);
 // Whether the processor and the operating system support AVX2.
 bool CpuHasAvx2();
+// The plain colour loop with SSSE3 (everything else as SSE2). Only for processors with SSSE3.
+void ConvertYcRowSsse3(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                       uint8_t* destination);
+bool CpuHasSsse3();
 #endif
 
 }  // namespace core::detail
