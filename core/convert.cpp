@@ -219,7 +219,7 @@ using RowConverter = void (*)(const PixelYC*, int, bool, int, uint8_t*);
 
 // The path chosen once, when the module is loaded.
 RowConverter ChooseConverter() {
-#if defined(JPEGCORE_HAVE_AVX2_PATH)
+#if defined(JPEGCORE_HAVE_RUNTIME_PATHS)
   if (detail::CpuHasAvx2()) return detail::ConvertYcRowAvx2;
   if (detail::CpuHasSsse3()) return detail::ConvertYcRowSsse3;
 #endif
@@ -233,6 +233,29 @@ RowConverter ChooseConverter() {
 const RowConverter chosenConverter = ChooseConverter();
 
 }  // namespace
+
+detail::MatrixGroup detail::MakeMatrixGroup(int firstChannel) {
+  constexpr int8_t kZero = -128;  // a shuffle index that yields a zero byte
+  constexpr int16_t kE[3] = {800, 0, -297};
+  constexpr int16_t kRound[3] = {64, 16448, 16448};
+  MatrixGroup g = {};
+  for (int j = 0; j < 4; ++j) {
+    const int ch = (firstChannel + j) % 3;
+    const int a = j + 1, b = j + 2, e = ch == 0 ? j + 3 : j;  // window lanes
+    const int8_t pair[4] = {static_cast<int8_t>(2 * a), static_cast<int8_t>(2 * a + 1),
+                            static_cast<int8_t>(2 * b), static_cast<int8_t>(2 * b + 1)};
+    for (int k = 0; k < 4; ++k) g.ab[4 * j + k] = pair[k];
+    g.e[4 * j + 0] = ch == 1 ? kZero : static_cast<int8_t>(2 * e);
+    g.e[4 * j + 1] = ch == 1 ? kZero : static_cast<int8_t>(2 * e + 1);
+    g.e[4 * j + 2] = kZero;
+    g.e[4 * j + 3] = kZero;
+    g.kab[2 * j] = kMatrixAB.k[ch];
+    g.kab[2 * j + 1] = kMatrixAB.p[ch];
+    g.ke[2 * j] = kE[ch];
+    g.ke[2 * j + 1] = kRound[ch];
+  }
+  return g;
+}
 
 void ConvertYcRowScalar(const PixelYC* source, int width, bool gray, int colormatrix,
                         uint8_t* destination) {

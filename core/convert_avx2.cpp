@@ -1,11 +1,11 @@
-// The colour loops of the YC48 conversion with AVX2: sixteen pixels (48 lanes, three 256-bit
-// registers) per step, the same interleaved scheme as the SSE2 loops. pmaddwd, the shifts and
-// the packs all work within 128-bit halves, so the coefficient patterns follow each half's
-// stream lanes, and only the final byte pack needs its quarters put back in order. Only these
-// functions are compiled for AVX2; the caller makes sure the processor has it.
+// The colour loops of the YC48 conversion with AVX2, sixteen pixels per step: the plain rescale
+// over 48 consecutive lanes (its operations work within 128-bit halves, so the per-lane
+// constants follow each half's stream lanes and only the final byte pack needs its quarters put
+// back in order), and the matrix loop of the SSSE3 path on two 8-pixel blocks at once. Only
+// these functions are compiled for AVX2; the caller makes sure the processor has it.
 #include "core/convert_paths.h"
 
-#if defined(JPEGCORE_HAVE_AVX2_PATH)
+#if defined(JPEGCORE_HAVE_RUNTIME_PATHS)
 
 #include <immintrin.h>
 
@@ -18,27 +18,6 @@ namespace {
 #define AVX2_FN __attribute__((target("avx2")))
 
 constexpr int kBlock = 16;  // pixels per step
-
-// pmaddwd coefficients for the register that holds stream lanes first..first+15: the low
-// unpack covers lanes first+0..3 and first+8..11, the high unpack first+4..7 and first+12..15.
-AVX2_FN __m256i PairCoefs(const ChannelCoefs& c, int first, bool high) {
-  int16_t v[16];
-  for (int half = 0; half < 2; ++half) {
-    const int base = first + 8 * half + (high ? 4 : 0);
-    for (int j = 0; j < 4; ++j) {
-      const int ch = (base + j) % 3;
-      v[8 * half + 2 * j] = c.k[ch];
-      v[8 * half + 2 * j + 1] = c.p[ch];
-    }
-  }
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v));
-}
-
-AVX2_FN __m256i ChromaOffsets(int first) {
-  int16_t v[16];
-  for (int j = 0; j < 16; ++j) v[j] = ((first + j) % 3 == 0) ? 0 : 128;
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v));
-}
 
 AVX2_FN inline void Load48(const PixelYC* p, __m256i v[3]) {
   const __m256i* q = reinterpret_cast<const __m256i*>(p);
@@ -53,17 +32,6 @@ AVX2_FN inline void Store48(uint8_t* dst, __m256i r0, __m256i r1, __m256i r2) {
   const __m256i b = _mm256_permute4x64_epi64(_mm256_packus_epi16(r2, r2), _MM_SHUFFLE(3, 1, 2, 0));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), a);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 32), _mm256_castsi256_si128(b));
-}
-
-// Lane i of the result is lane i + n/2 of the stream (cur, next): a shift across registers.
-template <int kBytes>
-AVX2_FN inline __m256i Ahead(__m256i cur, __m256i next) {
-  return _mm256_alignr_epi8(_mm256_permute2x128_si256(cur, next, 0x21), cur, kBytes);
-}
-
-// Lane i of the result is lane i - 1 of the stream (prev, cur).
-AVX2_FN inline __m256i Behind(__m256i prev, __m256i cur) {
-  return _mm256_alignr_epi8(cur, _mm256_permute2x128_si256(prev, cur, 0x21), 14);
 }
 
 AVX2_FN inline __m256i Load16(const int16_t* v) {
@@ -103,38 +71,55 @@ AVX2_FN void ColourPlainAvx2(const PixelYC* src, int width, uint8_t* dst, int* d
   *done = i;
 }
 
+// Two 8-pixel blocks side by side, one in each 128-bit half (the byte shuffles and alignments
+// work within halves): the matrix loop of the SSSE3 path at twice the width.
+AVX2_FN inline __m256i LoadPair(const PixelYC* first, int reg) {
+  const __m128i* a = reinterpret_cast<const __m128i*>(first) + reg;
+  const __m128i* b = reinterpret_cast<const __m128i*>(first + 8) + reg;
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(a)), _mm_loadu_si128(b), 1);
+}
+
+AVX2_FN inline __m256i Broadcast(const void* p) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(static_cast<const __m128i*>(p)));
+}
+
+struct GroupConsts {
+  __m256i e, kab, ke;
+};
+
+AVX2_FN inline __m256i Group(__m256i window, __m256i ab, const GroupConsts& g, __m256i partner) {
+  const __m256i pairs = _mm256_shuffle_epi8(window, ab);
+  const __m256i extra = _mm256_or_si256(_mm256_shuffle_epi8(window, g.e), partner);
+  return _mm256_srai_epi32(
+      _mm256_add_epi32(_mm256_madd_epi16(pairs, g.kab), _mm256_madd_epi16(extra, g.ke)), 16);
+}
+
 AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
-  const __m256i round = _mm256_set1_epi32(32768);
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i ablo[3], abhi[3], cdlo[3], cdhi[3], off[3];
-  for (int r = 0; r < 3; ++r) {
-    ablo[r] = PairCoefs(kMatrixAB, 16 * r, false);
-    abhi[r] = PairCoefs(kMatrixAB, 16 * r, true);
-    cdlo[r] = PairCoefs(kMatrixCD, 16 * r, false);
-    cdhi[r] = PairCoefs(kMatrixCD, 16 * r, true);
-    off[r] = ChromaOffsets(16 * r);
+  GroupConsts g[3];
+  __m256i ab = _mm256_setzero_si256();
+  for (int ch = 0; ch < 3; ++ch) {
+    const MatrixGroup m = MakeMatrixGroup(ch);
+    ab = Broadcast(m.ab);
+    g[ch] = {Broadcast(m.e), Broadcast(m.kab), Broadcast(m.ke)};
   }
+  const __m256i partner = _mm256_set1_epi32(static_cast<int32_t>(kMatrixPartner) << 16);
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
-    __m256i a[3];
-    Load48(src + i, a);
-    // Sixteen whole pixels: no pixel needs a lane outside the block, so zeros stand beyond it.
-    const __m256i next[3] = {a[1], a[2], zero};
-    const __m256i prev[3] = {zero, a[0], a[1]};
-    __m256i r[3];
-    for (int k = 0; k < 3; ++k) {
-      const __m256i b = Ahead<2>(a[k], next[k]);
-      const __m256i c = Ahead<4>(a[k], next[k]);
-      const __m256i d = Behind(prev[k], a[k]);
-      __m256i lo = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(a[k], b), ablo[k]),
-                                    _mm256_madd_epi16(_mm256_unpacklo_epi16(c, d), cdlo[k]));
-      __m256i hi = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(a[k], b), abhi[k]),
-                                    _mm256_madd_epi16(_mm256_unpackhi_epi16(c, d), cdhi[k]));
-      lo = _mm256_srai_epi32(_mm256_add_epi32(lo, round), 16);
-      hi = _mm256_srai_epi32(_mm256_add_epi32(hi, round), 16);
-      r[k] = _mm256_add_epi16(_mm256_packs_epi32(lo, hi), off[k]);
-    }
-    Store48(dst + 3 * i, r[0], r[1], r[2]);
+    const __m256i v0 = LoadPair(src + i, 0), v1 = LoadPair(src + i, 1), v2 = LoadPair(src + i, 2);
+    const __m256i s0 = Group(_mm256_slli_si256(v0, 2), ab, g[0], partner);
+    const __m256i s1 = Group(_mm256_alignr_epi8(v1, v0, 6), ab, g[1], partner);
+    const __m256i s2 = Group(_mm256_alignr_epi8(v1, v0, 14), ab, g[2], partner);
+    const __m256i s3 = Group(_mm256_alignr_epi8(v2, v1, 6), ab, g[0], partner);
+    const __m256i s4 = Group(_mm256_alignr_epi8(v2, v1, 14), ab, g[1], partner);
+    const __m256i s5 = Group(_mm256_srli_si256(v2, 6), ab, g[2], partner);
+    const __m256i r2 = _mm256_packs_epi32(s4, s5);
+    const __m256i head = _mm256_packus_epi16(_mm256_packs_epi32(s0, s1), _mm256_packs_epi32(s2, s3));
+    const __m256i tail = _mm256_packus_epi16(r2, r2);
+    uint8_t* out = dst + 3 * i;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(head));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_castsi256_si128(tail));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 24), _mm256_extracti128_si256(head, 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 40), _mm256_extracti128_si256(tail, 1));
   }
   *done = i;
 }
@@ -154,7 +139,7 @@ void ConvertYcRowAvx2(const PixelYC* source, int width, bool gray, int colormatr
   } else {
     ColourPlainAvx2(source, width, destination, &done);
   }
-  ConvertYcRowSse2(source + done, width - done, gray, colormatrix, destination + 3 * done);
+  ConvertYcRowSsse3(source + done, width - done, gray, colormatrix, destination + 3 * done);
 }
 
 bool CpuHasAvx2() {
@@ -164,4 +149,4 @@ bool CpuHasAvx2() {
 
 }  // namespace core::detail
 
-#endif  // JPEGCORE_HAVE_AVX2_PATH
+#endif  // JPEGCORE_HAVE_RUNTIME_PATHS

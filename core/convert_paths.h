@@ -41,19 +41,36 @@ struct PlainLaneRule {
 constexpr PlainLaneRule kPlainLuma = {0, 4095, 255, 0};
 constexpr PlainLaneRule kPlainChroma = {-2057, 2040, 254, 128};
 
+// The same matrix with byte shuffles (SSSE3 pshufb), four output lanes at a time: a 16-byte
+// window holds stream lanes first-1 .. first+6, so for output lane j of the group D is window
+// lane j, A lane j+1, B lane j+2 and C lane j+3. One shuffle builds the (A, B) pairs, another
+// the (E, partner) pairs, where E is C for a Y lane, D for a Cr lane and 0 for a Cb lane, and
+// the partner is the constant kMatrixPartner whose coefficient brings in the rounding term
+// (and the +128 of Cb and Cr): 32768 = 512 * 64, 32768 + 128 * 65536 = 512 * 16448.
+constexpr int16_t kMatrixPartner = 512;
+struct MatrixGroup {
+  int8_t ab[16];   // shuffle: (A, B) pairs
+  int8_t e[16];    // shuffle: (E, 0) pairs; the zeros take the partner
+  int16_t kab[8];  // pmaddwd coefficients of the (A, B) pairs
+  int16_t ke[8];   // pmaddwd coefficients of the (E, partner) pairs
+};
+// The group whose first output lane has the given channel (0 = Y, 1 = Cb, 2 = Cr).
+MatrixGroup MakeMatrixGroup(int firstChannel);
+
 #if defined(__SSE2__)
 void ConvertYcRowSse2(const host::PixelYC* source, int width, bool gray, int colormatrix,
                       uint8_t* destination);
 #endif
 
 #if defined(__i386__) || defined(__x86_64__)
-#define JPEGCORE_HAVE_AVX2_PATH 1
+// SSSE3 and AVX2 loops, chosen when the module is loaded if the processor has them.
+#define JPEGCORE_HAVE_RUNTIME_PATHS 1
 // The colour loops with AVX2 (the gray loops as SSE2). Only for processors with AVX2.
 void ConvertYcRowAvx2(const host::PixelYC* source, int width, bool gray, int colormatrix,
                       uint8_t* destination);
 // Whether the processor and the operating system support AVX2.
 bool CpuHasAvx2();
-// The plain colour loop with SSSE3 (everything else as SSE2). Only for processors with SSSE3.
+// The colour loops with SSSE3 (the gray loops as SSE2). Only for processors with SSSE3.
 void ConvertYcRowSsse3(const host::PixelYC* source, int width, bool gray, int colormatrix,
                        uint8_t* destination);
 bool CpuHasSsse3();

@@ -1,9 +1,10 @@
-// The plain colour loop of the YC48 conversion with SSSE3's pmulhrsw: no unpacking to 32 bits,
-// so far fewer shuffles than the SSE2 loop (see convert_paths.h for why it is exact). Only this
-// function is compiled for SSSE3; the caller makes sure the processor has it.
+// The colour loops of the YC48 conversion with SSSE3: the plain rescale with pmulhrsw (no
+// unpacking to 32 bits) and the matrix with pshufb-built pairs (no shifted copies of the
+// stream); see convert_paths.h for why both are exact. Only these functions are compiled for
+// SSSE3; the caller makes sure the processor has it.
 #include "core/convert_paths.h"
 
-#if defined(JPEGCORE_HAVE_AVX2_PATH)
+#if defined(JPEGCORE_HAVE_RUNTIME_PATHS)
 
 #include <tmmintrin.h>
 
@@ -52,16 +53,59 @@ SSSE3_FN int ColourPlainSsse3(const PixelYC* src, int width, uint8_t* dst) {
   return i;
 }
 
+SSSE3_FN inline __m128i Load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+
+struct GroupConsts {
+  __m128i e, kab, ke;
+};
+
+// One group of four output lanes from its window: 32-bit results.
+SSSE3_FN inline __m128i Group(__m128i window, __m128i ab, const GroupConsts& g, __m128i partner) {
+  const __m128i pairs = _mm_shuffle_epi8(window, ab);
+  const __m128i extra = _mm_or_si128(_mm_shuffle_epi8(window, g.e), partner);
+  return _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, g.kab), _mm_madd_epi16(extra, g.ke)), 16);
+}
+
+SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst) {
+  GroupConsts g[3];
+  __m128i ab = _mm_setzero_si128();
+  for (int ch = 0; ch < 3; ++ch) {
+    const MatrixGroup m = MakeMatrixGroup(ch);
+    ab = Load(m.ab);
+    g[ch] = {Load(m.e), Load(m.kab), Load(m.ke)};
+  }
+  const __m128i partner = _mm_setr_epi16(0, kMatrixPartner, 0, kMatrixPartner, 0, kMatrixPartner, 0,
+                                         kMatrixPartner);
+  int i = 0;
+  for (; i + 8 <= width; i += 8) {
+    const __m128i* q = reinterpret_cast<const __m128i*>(src + i);
+    const __m128i v0 = _mm_loadu_si128(q), v1 = _mm_loadu_si128(q + 1), v2 = _mm_loadu_si128(q + 2);
+    // Group n covers output lanes 4n..4n+3; its first lane has channel n % 3.
+    const __m128i s0 = Group(_mm_slli_si128(v0, 2), ab, g[0], partner);
+    const __m128i s1 = Group(_mm_alignr_epi8(v1, v0, 6), ab, g[1], partner);
+    const __m128i s2 = Group(_mm_alignr_epi8(v1, v0, 14), ab, g[2], partner);
+    const __m128i s3 = Group(_mm_alignr_epi8(v2, v1, 6), ab, g[0], partner);
+    const __m128i s4 = Group(_mm_alignr_epi8(v2, v1, 14), ab, g[1], partner);
+    const __m128i s5 = Group(_mm_srli_si128(v2, 6), ab, g[2], partner);
+    const __m128i r2 = _mm_packs_epi32(s4, s5);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i),
+                     _mm_packus_epi16(_mm_packs_epi32(s0, s1), _mm_packs_epi32(s2, s3)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + 3 * i + 16), _mm_packus_epi16(r2, r2));
+  }
+  return i;
+}
+
 }  // namespace
 
 void ConvertYcRowSsse3(const PixelYC* source, int width, bool gray, int colormatrix,
                        uint8_t* destination) {
   if (width <= 0) return;
-  if (gray || colormatrix == 1) {
+  if (gray) {
     ConvertYcRowSse2(source, width, gray, colormatrix, destination);
     return;
   }
-  const int done = ColourPlainSsse3(source, width, destination);
+  const int done = colormatrix == 1 ? ColourMatrixSsse3(source, width, destination)
+                                    : ColourPlainSsse3(source, width, destination);
   ConvertYcRowSse2(source + done, width - done, false, colormatrix, destination + 3 * done);
 }
 
@@ -72,4 +116,4 @@ bool CpuHasSsse3() {
 
 }  // namespace core::detail
 
-#endif  // JPEGCORE_HAVE_AVX2_PATH
+#endif  // JPEGCORE_HAVE_RUNTIME_PATHS

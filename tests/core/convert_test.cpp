@@ -30,7 +30,7 @@ std::vector<Impl> Paths() {
 #if defined(__SSE2__)
   v.push_back({"sse2", core::detail::ConvertYcRowSse2});
 #endif
-#if defined(JPEGCORE_HAVE_AVX2_PATH)
+#if defined(JPEGCORE_HAVE_RUNTIME_PATHS)
   if (core::detail::CpuHasSsse3()) v.push_back({"ssse3", core::detail::ConvertYcRowSsse3});
   if (core::detail::CpuHasAvx2()) v.push_back({"avx2", core::detail::ConvertYcRowAvx2});
 #endif
