@@ -10,6 +10,7 @@
 #include "core/convert_formulas.h"
 #include "core/convert_paths.h"
 #include "tests/support/frames.h"
+#include "tests/support/known_answers.h"
 
 namespace {
 
@@ -93,20 +94,7 @@ TEST_P(ConvertKnownAnswers, PlainChromaBothChannels) {
 
 // Whole pixels through both modes, BT.709 to BT.601 against plain rescale.
 TEST_P(ConvertKnownAnswers, MatrixModeWholePixels) {
-  struct Case {
-    PixelYC in;
-    uint8_t mode1[3], mode0[3];
-  };
-  const Case cases[] = {
-      {{0, 0, 0}, {0, 128, 128}, {0, 128, 128}},
-      {{4096, 0, 0}, {255, 128, 128}, {255, 128, 128}},
-      {{2048, 2047, 0}, {141, 254, 119}, {128, 255, 128}},
-      {{2048, 0, 2047}, {152, 114, 253}, {128, 128, 255}},
-      {{2048, -2048, -2048}, {89, 16, 12}, {128, 1, 1}},
-      {{2048, 2048, 2048}, {166, 240, 244}, {128, 255, 255}},
-      {{1000, -500, 300}, {63, 95, 149}, {62, 97, 147}},
-  };
-  for (const Case& c : cases) {
+  for (const testsupport::WholePixel& c : testsupport::WholePixels()) {
     std::vector<PixelYC> px(11, c.in);
     auto m1 = Convert(GetParam().fn, px, false, 1);
     auto m0 = Convert(GetParam().fn, px, false, 0);

@@ -11,6 +11,7 @@
 #include "tests/support/encode.h"
 #include "tests/support/frames.h"
 #include "tests/support/jpeg_inspect.h"
+#include "tests/support/known_answers.h"
 
 namespace {
 
@@ -212,13 +213,8 @@ const std::vector<Scan> kStandardYcc = {
 const std::vector<Scan> kStandardGray = {{{0}, 0, 0, 0, 1},  {{0}, 1, 5, 0, 2},
                                          {{0}, 6, 63, 0, 2}, {{0}, 1, 63, 2, 1},
                                          {{0}, 0, 0, 1, 0},  {{0}, 1, 63, 1, 0}};
-// The custom script: each component finished before the next, Cr before Cb.
-const std::vector<Scan> kCustomYcc = {
-    {{0}, 0, 0, 0, 0}, {{0}, 1, 5, 0, 2},  {{0}, 6, 63, 0, 2}, {{0}, 1, 63, 2, 1},
-    {{0}, 1, 63, 1, 0}, {{2}, 0, 0, 0, 0}, {{2}, 1, 63, 0, 1}, {{2}, 1, 63, 1, 0},
-    {{1}, 0, 0, 0, 0}, {{1}, 1, 63, 0, 1}, {{1}, 1, 63, 1, 0}};
-const std::vector<Scan> kCustomGray = {{{0}, 0, 0, 0, 0},  {{0}, 1, 5, 0, 2}, {{0}, 6, 63, 0, 2},
-                                       {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}};
+const std::vector<Scan>& kCustomYcc = testsupport::CustomScriptYcc();
+const std::vector<Scan>& kCustomGray = testsupport::CustomScriptGray();
 
 struct ScriptCase {
   const char* name;

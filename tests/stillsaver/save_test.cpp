@@ -4,6 +4,7 @@
 
 #include "tests/stillsaver/stillsaver_fixture.h"
 #include "tests/support/jpeg_inspect.h"
+#include "tests/support/known_answers.h"
 #include "tests/win/dialog_driver.h"
 #include "tests/win/win_files.h"
 
@@ -101,13 +102,8 @@ TEST_F(StillsaverSave, TwoSavesTwoFiles) {
   EXPECT_EQ(dir_.List().size(), 2u);
 }
 
-// The custom scan script: each component finished before the next, Cr before Cb.
-const std::vector<Scan> kCustomYcc = {
-    {{0}, 0, 0, 0, 0},  {{0}, 1, 5, 0, 2},  {{0}, 6, 63, 0, 2}, {{0}, 1, 63, 2, 1},
-    {{0}, 1, 63, 1, 0}, {{2}, 0, 0, 0, 0},  {{2}, 1, 63, 0, 1}, {{2}, 1, 63, 1, 0},
-    {{1}, 0, 0, 0, 0},  {{1}, 1, 63, 0, 1}, {{1}, 1, 63, 1, 0}};
-const std::vector<Scan> kCustomGray = {{{0}, 0, 0, 0, 0},  {{0}, 1, 5, 0, 2}, {{0}, 6, 63, 0, 2},
-                                       {{0}, 1, 63, 2, 1}, {{0}, 1, 63, 1, 0}};
+const std::vector<Scan>& kCustomYcc = testsupport::CustomScriptYcc();
+const std::vector<Scan>& kCustomGray = testsupport::CustomScriptGray();
 
 TEST_F(StillsaverSave, StructureFollowsTheSettings) {
   struct Case {
@@ -156,19 +152,7 @@ TEST_F(StillsaverSave, StructureFollowsTheSettings) {
 // Flat 8 x 8 patches at quality 100, 4:4:4 and steps of 1 decode exactly: the colour matrix
 // turns each pixel as its whole-pixel table says, the plain conversion as its own.
 TEST_F(StillsaverSave, ColourMatrixChangesTheSamples) {
-  struct Pixel {
-    host::PixelYC in;
-    uint8_t mode1[3], mode0[3];
-  };
-  const Pixel pixels[] = {
-      {{0, 0, 0}, {0, 128, 128}, {0, 128, 128}},
-      {{4096, 0, 0}, {255, 128, 128}, {255, 128, 128}},
-      {{2048, 2047, 0}, {141, 254, 119}, {128, 255, 128}},
-      {{2048, 0, 2047}, {152, 114, 253}, {128, 128, 255}},
-      {{2048, -2048, -2048}, {89, 16, 12}, {128, 1, 1}},
-      {{2048, 2048, 2048}, {166, 240, 244}, {128, 255, 255}},
-      {{1000, -500, 300}, {63, 95, 149}, {62, 97, 147}},
-  };
+  const std::vector<testsupport::WholePixel>& pixels = testsupport::WholePixels();
   for (int matrix : {0, 1}) {
     ScratchDir dir("ss_matrix");
     store_.strings["path"] = dir.path() + "\\";
