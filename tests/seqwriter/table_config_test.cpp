@@ -15,6 +15,9 @@ std::vector<std::string> StringList(const char* p) {
   return v;
 }
 
+// The Windows tests run with the Japanese ANSI code page, as the plug-ins' users do.
+TEST(Environment, AnsiCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
+
 TEST_F(SeqwriterTest, TableFields) {
   const host::OutputTable* t = table();
   EXPECT_EQ(t->flags, 0u);

@@ -322,10 +322,21 @@ TEST_F(StillsaverTest, FolderBrowserResults) {
   EXPECT_TRUE(cancelled.found);
   EXPECT_EQ(WindowText(GetDlgItem(dialog, 103)), dir.path() + "\\");
 
-  // OK on the folder the browser opened with: the path comes back with its backslash.
+  // OK on the folder the browser opened with: the path comes back with its backslash. The
+  // browser selects it after it appears; its edit box shows the selected folder's name.
   SetDlgItemTextA(dialog, 103, "");
-  const auto chosen = browse([](HWND browser) { PostMessageA(browser, WM_COMMAND, IDOK, 0); });
+  const std::string leaf = dir.path().substr(dir.path().rfind('\\') + 1);
+  std::string shown;
+  const auto chosen = browse([&](HWND browser) {
+    for (int waited = 0; waited < 5000 && shown != leaf; waited += 20) {
+      HWND edit = FindWindowExA(browser, nullptr, "Edit", nullptr);
+      shown = edit ? WindowText(edit) : std::string();
+      if (shown != leaf) Sleep(20);
+    }
+    PostMessageA(browser, WM_COMMAND, IDOK, 0);
+  });
   EXPECT_TRUE(chosen.found);
+  EXPECT_EQ(shown, leaf);
   EXPECT_EQ(WindowText(GetDlgItem(dialog, 103)), dir.path() + "\\");
 }
 
