@@ -307,7 +307,11 @@ TEST_F(StillsaverTest, DialogTemplate) {
 
 // The folder browser runs modally inside the click on "..."; a second thread answers it.
 TEST_F(StillsaverTest, FolderBrowserResults) {
-  wintest::ScratchDir dir("ss_browse");
+  // A folder in a small tree (the Wine prefix's temp folder): the browser expands every folder
+  // on the way to the selection, and a large tree (such as the build folder) takes it seconds.
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  wintest::ScratchDir dir("ss_browse", temp);
   store_.strings["path"] = dir.path() + "\\";
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
@@ -328,7 +332,7 @@ TEST_F(StillsaverTest, FolderBrowserResults) {
   const std::string leaf = dir.path().substr(dir.path().rfind('\\') + 1);
   std::string shown;
   const auto chosen = browse([&](HWND browser) {
-    for (int waited = 0; waited < 5000 && shown != leaf; waited += 20) {
+    for (int waited = 0; waited < 20000 && shown != leaf; waited += 20) {
       HWND edit = FindWindowExA(browser, nullptr, "Edit", nullptr);
       shown = edit ? WindowText(edit) : std::string();
       if (shown != leaf) Sleep(20);

@@ -28,11 +28,13 @@ void RemoveTree(const std::string& dir) {
 
 }  // namespace
 
-ScratchDir::ScratchDir(const std::string& stem) {
+ScratchDir::ScratchDir(const std::string& stem, const std::string& base) {
   char cwd[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, cwd);
+  std::string parent = base.empty() ? std::string(cwd) : base;
+  if (!parent.empty() && parent.back() == '\\') parent.pop_back();
   static int counter = 0;
-  path_ = std::string(cwd) + "\\" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+  path_ = parent + "\\" + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(counter++);
   RemoveTree(path_);
   CreateDirectoryA(path_.c_str(), nullptr);

@@ -10,10 +10,11 @@
 
 namespace wintest {
 
-// A fresh folder below the current directory, removed with its files when destroyed.
+// A fresh folder below the current directory (or below `base`), removed with its files when
+// destroyed.
 class ScratchDir {
  public:
-  explicit ScratchDir(const std::string& stem);
+  explicit ScratchDir(const std::string& stem, const std::string& base = std::string());
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
