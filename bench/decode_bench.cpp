@@ -1,0 +1,186 @@
+// Decoding speed of the JPEG reader against libjpeg alone.
+//
+// For each frame size and kind of file, one JPEG file is made from a smooth gradient with noise
+// (4:2:0, quality 75: progressive with optimised Huffman tables as the still-frame filter writes
+// by default, and baseline) and then decoded in alternating runs (a) by the reader, OpenJpeg +
+// ReadJpegFrame + CloseJpeg into a YC48 frame, and (b) by libjpeg alone to YCbCr rows in one
+// reused row buffer, the same work without the conversion. The medians, the range of the middle
+// half of the runs and the ratio a/b are printed, and the conversion alone (vector and scalar)
+// over the decoded rows. Nothing here asserts a time.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/jpeg_lib.h"
+#include "picreader/jpeg_reader.h"
+#include "picreader/yc48_from_jpeg.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+struct Stats {
+  double median, lo, hi;  // median and the range of the middle half of the runs
+};
+
+Stats Summarise(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return {v[n / 2], v[n / 4], v[(3 * n) / 4]};
+}
+
+std::string Format(const Stats& s) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f [%.2f..%.2f]", s.median, s.lo, s.hi);
+  return text;
+}
+
+// Writes a width x height YCbCr file with libjpeg.
+void MakeFile(const char* path, int width, int height, bool progressive) {
+  FILE* out = std::fopen(path, "wb");
+  if (out == nullptr) {
+    std::fprintf(stderr, "cannot write %s\n", path);
+    std::exit(1);
+  }
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, out);
+  c.image_width = width;
+  c.image_height = height;
+  c.input_components = 3;
+  c.in_color_space = JCS_YCbCr;
+  jpeg_set_defaults(&c);
+  c.comp_info[0].h_samp_factor = 2;
+  c.comp_info[0].v_samp_factor = 2;
+  jpeg_set_quality(&c, 75, TRUE);
+  if (progressive) {
+    jpeg_simple_progression(&c);
+    c.optimize_coding = TRUE;
+  }
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+  uint32_t seed = 12345;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = static_cast<int>(seed >> 28) - 8;
+      row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / width + noise, 0, 255));
+      row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / height + noise, 0, 255));
+      row[3 * x + 2] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (width + height) - noise, 0, 255));
+    }
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(out);
+}
+
+double ReadWithReader(const char* path, std::vector<uint8_t>& frame) {
+  const auto t0 = Clock::now();
+  picreader::JpegReaderHandle* h = picreader::OpenJpeg(path);
+  const int bytes = h ? picreader::ReadJpegFrame(h, 0, frame.data()) : 0;
+  picreader::CloseJpeg(h);
+  const double ms = MsSince(t0);
+  if (bytes != static_cast<int>(frame.size())) {
+    std::fprintf(stderr, "the reader failed on %s\n", path);
+    std::exit(1);
+  }
+  return ms;
+}
+
+// libjpeg alone; with `rows`, every decoded row is also kept there (for the conversion timing).
+double ReadWithLibjpeg(const char* path, std::vector<uint8_t>* rows = nullptr) {
+  FILE* in = std::fopen(path, "rb");
+  const auto t0 = Clock::now();
+  jpeg_decompress_struct d;
+  jpeg_error_mgr err;
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_stdio_src(&d, in);
+  jpeg_read_header(&d, TRUE);
+  d.out_color_space = JCS_YCbCr;
+  jpeg_start_decompress(&d);
+  std::vector<uint8_t> row(static_cast<size_t>(d.output_width) * 3);
+  if (rows != nullptr) rows->resize(row.size() * d.output_height);
+  while (d.output_scanline < d.output_height) {
+    JSAMPROW p = rows ? rows->data() + row.size() * d.output_scanline : row.data();
+    jpeg_read_scanlines(&d, &p, 1);
+  }
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  const double ms = MsSince(t0);
+  std::fclose(in);
+  return ms;
+}
+
+using RowFn = void (*)(const uint8_t*, int, host::PixelYC*);
+
+double ConvertAll(RowFn fn, const std::vector<uint8_t>& rows, int width, int height,
+                  std::vector<uint8_t>& frame) {
+  const size_t stride = static_cast<size_t>(picreader::FrameStride(width));
+  const auto t0 = Clock::now();
+  for (int y = 0; y < height; ++y)
+    fn(rows.data() + static_cast<size_t>(y) * width * 3, width,
+       reinterpret_cast<host::PixelYC*>(frame.data() + y * stride));
+  picreader::FenceRowStores();
+  return MsSince(t0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+#if defined(PICREADER_HAVE_AVX_PATH)
+  const char* conversion = picreader::detail::CpuHasAvx() ? "SSE2 loops, AVX encoding" : "SSE2";
+#else
+  const char* conversion = "SSE2";
+#endif
+  std::printf("JPEG decoding benchmark: %d runs each, median [middle half] in ms; conversion: %s\n",
+              runs, conversion);
+  std::printf("%-10s %-12s %24s %24s %7s %7s\n", "frame", "file", "reader to YC48",
+              "libjpeg to YCbCr", "ratio", "goal");
+  const int sizes[][2] = {{1920, 1080}, {3840, 2160}};
+  for (const auto& size : sizes) {
+    const int width = size[0], height = size[1];
+    std::vector<uint8_t> frame(static_cast<size_t>(picreader::FrameStride(width)) * height);
+    for (bool progressive : {true, false}) {
+      const char* file = "bench_decode.jpg";
+      MakeFile(file, width, height, progressive);
+      ReadWithReader(file, frame);  // warm up
+      ReadWithLibjpeg(file);
+      std::vector<double> reader, library;
+      for (int r = 0; r < runs; ++r) {
+        reader.push_back(ReadWithReader(file, frame));
+        library.push_back(ReadWithLibjpeg(file));
+      }
+      const Stats a = Summarise(reader), b = Summarise(library);
+      std::printf("%4dx%-5d %-12s %24s %24s %7.3f %7s\n", width, height,
+                  progressive ? "progressive" : "baseline", Format(a).c_str(), Format(b).c_str(),
+                  a.median / b.median, "<= 1.08");
+
+      // The conversion alone over the decoded rows of the file.
+      std::vector<uint8_t> rows;
+      ReadWithLibjpeg(file, &rows);
+      std::vector<double> vector, scalar;
+      for (int r = 0; r < runs * 3; ++r) {
+        vector.push_back(ConvertAll(picreader::YCbCrRowToYc48, rows, width, height, frame));
+        scalar.push_back(
+            ConvertAll(picreader::detail::YCbCrRowToYc48Scalar, rows, width, height, frame));
+      }
+      std::printf("%22s conversion alone: %s (scalar %s)\n", "", Format(Summarise(vector)).c_str(),
+                  Format(Summarise(scalar)).c_str());
+      std::remove(file);
+    }
+  }
+  return 0;
+}
