@@ -65,5 +65,6 @@ function(add_plugin_dll name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+  # Shipped without symbols: the static runtime libraries bring debug sections along.
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup -s)
 endfunction()
