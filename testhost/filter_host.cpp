@@ -50,8 +50,6 @@ FilterHost::~FilterHost() {
   if (current == this) current = nullptr;
 }
 
-FilterHost* FilterHost::For(host::FilterTable*) { return current; }
-
 int FilterHost::Start() {
   RegisterHostClass();
   current = this;
@@ -120,22 +118,22 @@ int __cdecl FilterHost::CurrentFrameIndex(host::EditHandle) {
   return current->frameIndex;
 }
 
-int __cdecl FilterHost::LoadIntSetting(host::FilterTable* f, LPCSTR key, int def) {
-  FilterHost* h = For(f);
+int __cdecl FilterHost::LoadIntSetting(host::FilterTable*, LPCSTR key, int def) {
+  FilterHost* h = current;
   h->log.push_back(std::string("LoadInt ") + key + " " + std::to_string(def));
   auto it = h->store_->ints.find(key);
   return it == h->store_->ints.end() ? def : it->second;
 }
 
-BOOL __cdecl FilterHost::SaveIntSetting(host::FilterTable* f, LPCSTR key, int value) {
-  FilterHost* h = For(f);
+BOOL __cdecl FilterHost::SaveIntSetting(host::FilterTable*, LPCSTR key, int value) {
+  FilterHost* h = current;
   h->log.push_back(std::string("SaveInt ") + key + " " + std::to_string(value));
   h->store_->ints[key] = value;
   return TRUE;
 }
 
-BOOL __cdecl FilterHost::LoadStringSetting(host::FilterTable* f, LPCSTR key, LPSTR buffer, LPCSTR def) {
-  FilterHost* h = For(f);
+BOOL __cdecl FilterHost::LoadStringSetting(host::FilterTable*, LPCSTR key, LPSTR buffer, LPCSTR def) {
+  FilterHost* h = current;
   h->log.push_back(std::string("LoadString ") + key);
   auto it = h->store_->strings.find(key);
   const std::string value = it == h->store_->strings.end() ? std::string(def) : it->second;
@@ -146,8 +144,8 @@ BOOL __cdecl FilterHost::LoadStringSetting(host::FilterTable* f, LPCSTR key, LPS
   return TRUE;
 }
 
-BOOL __cdecl FilterHost::SaveStringSetting(host::FilterTable* f, LPCSTR key, LPCSTR text) {
-  FilterHost* h = For(f);
+BOOL __cdecl FilterHost::SaveStringSetting(host::FilterTable*, LPCSTR key, LPCSTR text) {
+  FilterHost* h = current;
   h->log.push_back(std::string("SaveString ") + key + " " + text);
   h->store_->strings[key] = text;
   return TRUE;
@@ -177,9 +175,9 @@ host::PixelYC* __cdecl FilterHost::FetchFrameYC(host::FilterTable*, host::EditHa
   return c->noFrameBlock ? nullptr : c->frame.data();
 }
 
-BOOL __cdecl FilterHost::AddMenuCommand(host::FilterTable* f, LPCSTR name, HWND window, int id,
+BOOL __cdecl FilterHost::AddMenuCommand(host::FilterTable*, LPCSTR name, HWND window, int id,
                                         int zero1, int zero2) {
-  FilterHost* h = For(f);
+  FilterHost* h = current;
   h->menu.push_back({name, window, id, zero1, zero2});
   return TRUE;
 }

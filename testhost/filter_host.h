@@ -85,7 +85,6 @@ class FilterHost {
   static BOOL __cdecl AddMenuCommand(host::FilterTable*, LPCSTR, HWND, int, int, int);
   static BOOL WINAPI HookedMessageBeep(UINT type);
   static void WINAPI HookedSleep(DWORD ms);
-  static FilterHost* For(host::FilterTable* filter);
 
   PluginModule module_;
   host::FilterTable* table_ = nullptr;

@@ -22,11 +22,13 @@ struct ScriptThread {
 struct Search {
   HWND owner;
   HWND found;
+  bool visibleOnly;
 };
 
 BOOL CALLBACK FindOwned(HWND hwnd, LPARAM lParam) {
   auto* s = reinterpret_cast<Search*>(lParam);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && ClassName(hwnd) == "#32770" && IsWindowVisible(hwnd)) {
+  if (GetWindow(hwnd, GW_OWNER) == s->owner && ClassName(hwnd) == "#32770" &&
+      (!s->visibleOnly || IsWindowVisible(hwnd))) {
     s->found = hwnd;
     return FALSE;
   }
@@ -35,13 +37,16 @@ BOOL CALLBACK FindOwned(HWND hwnd, LPARAM lParam) {
 
 DWORD WINAPI RunScript(LPVOID param) {
   auto* t = static_cast<ScriptThread*>(param);
-  Search s{t->owner, nullptr};
+  Search s{t->owner, nullptr, true};
   for (int i = 0; i < 400 && s.found == nullptr; ++i) {
     EnumThreadWindows(t->mainThread, FindOwned, reinterpret_cast<LPARAM>(&s));
     if (s.found == nullptr) Sleep(25);
   }
   if (s.found == nullptr) {
-    // Nothing to drive: close whatever dialog the owner has, so the test ends.
+    // No visible dialog to drive: close a hidden one, if any, so that the test ends.
+    Search hidden{t->owner, nullptr, false};
+    EnumThreadWindows(t->mainThread, FindOwned, reinterpret_cast<LPARAM>(&hidden));
+    if (hidden.found != nullptr) PostMessageA(hidden.found, WM_CLOSE, 0, 0);
     return 0;
   }
   t->run->found = true;
