@@ -14,33 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "core/jpeg_lib.h"
 #include "picreader/jpeg_reader.h"
 #include "picreader/yc48_from_jpeg.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point t0) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-struct Stats {
-  double median, lo, hi;  // median and the range of the middle half of the runs
-};
-
-Stats Summarise(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return {v[n / 2], v[n / 4], v[(3 * n) / 4]};
-}
-
-std::string Format(const Stats& s) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.2f [%.2f..%.2f]", s.median, s.lo, s.hi);
-  return text;
-}
+using bench::Clock;
+using bench::MsSince;
+using bench::Stats;
+using bench::Summarise;
+using bench::Format;
 
 // Writes a width x height YCbCr file with libjpeg.
 void MakeFile(const char* path, int width, int height, bool progressive) {

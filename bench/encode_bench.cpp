@@ -14,19 +14,24 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "core/convert.h"
 #include "core/encoder.h"
 #include "core/jpeg_lib.h"
 
 namespace {
 
+using bench::Clock;
+using bench::MsSince;
+using bench::Stats;
+using bench::Summarise;
+using bench::Format;
+
 #if defined(_WIN32)
 const char* const kNullDevice = "NUL";
 #else
 const char* const kNullDevice = "/dev/null";
 #endif
-
-using Clock = std::chrono::steady_clock;
 
 std::vector<char> ReadAll(const char* path) {
   std::vector<char> bytes;
@@ -37,20 +42,6 @@ std::vector<char> ReadAll(const char* path) {
     std::fclose(f);
   }
   return bytes;
-}
-
-double MsSince(Clock::time_point t0) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
-
-struct Stats {
-  double median, lo, hi;  // median and the range of the middle half of the runs
-};
-
-Stats Summarise(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return {v[n / 2], v[n / 4], v[(3 * n) / 4]};
 }
 
 struct YcFrame {
@@ -183,10 +174,8 @@ int main(int argc, char** argv) {
         ref.push_back(EncodeReference(st.s, rows, size[0], size[1]));
       }
       const Stats a = Summarise(core), b = Summarise(ref);
-      char fa[64], fb[64];
-      std::snprintf(fa, sizeof fa, "%.2f [%.2f..%.2f]", a.median, a.lo, a.hi);
-      std::snprintf(fb, sizeof fb, "%.2f [%.2f..%.2f]", b.median, b.lo, b.hi);
-      std::printf("%4dx%-5d %-15s %24s %24s %7.3f %7s%s\n", size[0], size[1], st.name, fa, fb,
+      std::printf("%4dx%-5d %-15s %24s %24s %7.3f %7s%s\n", size[0], size[1], st.name,
+                  Format(a).c_str(), Format(b).c_str(),
                   a.median / b.median, ("<= " + std::to_string(goals[k]).substr(0, 4)).c_str(),
                   same ? "" : "  (files differ!)");
     }

@@ -17,6 +17,12 @@ PluginModule::~PluginModule() {
   if (module_ != nullptr) FreeLibrary(module_);
 }
 
+std::vector<std::string> FilterStrings(const char* list) {
+  std::vector<std::string> v;
+  for (const char* p = list; *p != '\0'; p += v.back().size() + 1) v.emplace_back(p);
+  return v;
+}
+
 FARPROC PluginModule::Export(const char* name) const {
   return module_ ? GetProcAddress(module_, name) : nullptr;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "testhost/misaligned_call.h"
 
@@ -37,6 +38,9 @@ class PluginModule {
  private:
   HMODULE module_;
 };
+
+// The strings of a file filter: description/pattern pairs ended by an empty string.
+std::vector<std::string> FilterStrings(const char* list);
 
 // Calls a callback from a plug-in's table with a misaligned stack; the arguments are 32-bit
 // values (use Arg() for pointers).

@@ -17,18 +17,12 @@ const testhost::InputHost& Plugin() {
   return plugin;
 }
 
-std::vector<std::string> StringList(const char* p) {
-  std::vector<std::string> v;
-  for (; *p != '\0'; p += v.back().size() + 1) v.emplace_back(p);
-  return v;
-}
-
 TEST(InputTable, Fields) {
   ASSERT_TRUE(Plugin().loaded());
   const host::InputTable* t = Plugin().table();
   EXPECT_EQ(t->flags, 1u);
   EXPECT_STREQ(t->name, "Quorbel(YC48)");
-  EXPECT_EQ(StringList(t->fileFilter),
+  EXPECT_EQ(testhost::FilterStrings(t->fileFilter),
             (std::vector<std::string>{"JpegFile (*.jpg,*.jpeg)", "*.jpg;*.jpeg"}));
   EXPECT_EQ(t->information, nullptr);
   EXPECT_EQ(t->init, nullptr);

@@ -15,7 +15,7 @@ using wintest::Click;
 using wintest::IsChecked;
 using wintest::WindowText;
 
-struct ControlSpec {
+struct ExpectedControl {
   int id;
   const char* cls;
   std::string text;
@@ -27,8 +27,8 @@ struct ControlSpec {
 constexpr DWORD kCommon = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP;
 constexpr DWORD kButtonType = 0x0F;
 
-const std::vector<ControlSpec>& Template() {
-  static const std::vector<ControlSpec> spec = {
+const std::vector<ExpectedControl>& Template() {
+  static const std::vector<ExpectedControl> controls = {
       {1, "Button", "OK", 4, 252, 64, 16, kCommon | 0x0E, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0},
       {2, "Button", "CANCEL", 73, 252, 64, 16, kCommon | 0x0E, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0},
       {-1, "Static", "連番ファイル名の付け方", 4, 4, 136, 8, kCommon | 0x1F, WS_CHILD | WS_VISIBLE | SS_LEFT, 0},
@@ -68,7 +68,7 @@ const std::vector<ControlSpec>& Template() {
       {118, "Button", "ジグザグ", 94, 230, 38, 12, kCommon | kButtonType,
        WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 0},
   };
-  return spec;
+  return controls;
 }
 
 // What a script saw of the dialog, checked on the main thread afterwards.
@@ -125,7 +125,7 @@ TEST_F(SeqwriterDialog, TemplateControlsInOrder) {
     GetClientRect(dialog, &client);
     MapDialogRect(dialog, &expectedClient);
     HWND child = GetWindow(dialog, GW_CHILD);
-    for (const ControlSpec& c : Template()) {
+    for (const ExpectedControl& c : Template()) {
       const std::string name = "control " + std::to_string(c.id) + " '" + c.text + "'";
       if (child == nullptr) {
         seen.problems.push_back("missing " + name);

@@ -6,15 +6,6 @@
 namespace seqwritertest {
 namespace {
 
-std::vector<std::string> StringList(const char* p) {
-  std::vector<std::string> v;
-  while (*p != '\0') {
-    v.emplace_back(p);
-    p += v.back().size() + 1;
-  }
-  return v;
-}
-
 // The Windows tests run with the Japanese ANSI code page, as the plug-ins' users do.
 TEST(Environment, AnsiCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
 
@@ -22,7 +13,7 @@ TEST_F(SeqwriterTest, TableFields) {
   const host::OutputTable* t = table();
   EXPECT_EQ(t->flags, 0u);
   EXPECT_STREQ(t->name, "Vistrane(YC48)");
-  EXPECT_EQ(StringList(t->fileFilter),
+  EXPECT_EQ(testhost::FilterStrings(t->fileFilter),
             (std::vector<std::string>{"JPEG File (*.jpg,*jpeg)", "*.jpg;*.jpeg", "AllFile (*.*)", "*.*"}));
   EXPECT_EQ(t->information, nullptr);
   EXPECT_EQ(t->init, nullptr);

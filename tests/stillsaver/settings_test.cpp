@@ -228,13 +228,13 @@ TEST_F(StillsaverTest, FolderEditIsReadOnly) {
 
 // The template: 28 controls in tab order with their ids, classes, captions and positions.
 TEST_F(StillsaverTest, DialogTemplate) {
-  struct Spec {
+  struct Expected {
     int id;
     const char* cls;
     const char* text;
     int x, y, w, h;
   };
-  const Spec spec[] = {
+  const Expected controls[] = {
       {1, "Button", "OK", 4, 304, 45, 16},
       {126, "Button", "適用", 49, 304, 45, 16},
       {2, "Button", "CANCEL", 94, 304, 45, 16},
@@ -272,7 +272,7 @@ TEST_F(StillsaverTest, DialogTemplate) {
   EXPECT_EQ(GetWindowLongA(dialog, GWL_EXSTYLE) & (WS_EX_DLGMODALFRAME | WS_EX_STATICEDGE),
             WS_EX_DLGMODALFRAME | WS_EX_STATICEDGE);
   HWND child = GetWindow(dialog, GW_CHILD);
-  for (const Spec& c : spec) {
+  for (const Expected& c : controls) {
     ASSERT_NE(child, nullptr) << c.id;
     EXPECT_EQ(static_cast<short>(GetDlgCtrlID(child)), c.id);
     EXPECT_EQ(wintest::ClassName(child), c.cls) << c.id;
