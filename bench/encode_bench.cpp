@@ -18,6 +18,7 @@
 #include "core/convert.h"
 #include "core/encoder.h"
 #include "core/jpeg_lib.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
@@ -33,17 +34,6 @@ const char* const kNullDevice = "NUL";
 const char* const kNullDevice = "/dev/null";
 #endif
 
-std::vector<char> ReadAll(const char* path) {
-  std::vector<char> bytes;
-  if (FILE* f = std::fopen(path, "rb")) {
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 struct YcFrame {
   int width, height;
   ptrdiff_t stride;
@@ -51,7 +41,8 @@ struct YcFrame {
 };
 
 YcFrame MakeFrame(int width, int height) {
-  YcFrame f{width, height, (static_cast<ptrdiff_t>(width) * 6 + 3) & ~3, {}};
+  YcFrame f{width, height,
+            static_cast<ptrdiff_t>(host::YcRowStride(width, host::YcRowLayout::kPadded)), {}};
   f.bytes.resize(f.stride * height);
   uint32_t seed = 12345;
   for (int y = 0; y < height; ++y) {
@@ -166,7 +157,7 @@ int main(int argc, char** argv) {
       // Warm up, and make sure both sides write the same file.
       EncodeCore(st.s, frame, "bench_core.jpg");
       EncodeReference(st.s, rows, size[0], size[1], "bench_ref.jpg");
-      const bool same = ReadAll("bench_core.jpg") == ReadAll("bench_ref.jpg");
+      const bool same = testsupport::ReadFileBytes("bench_core.jpg") == testsupport::ReadFileBytes("bench_ref.jpg");
       std::remove("bench_core.jpg");
       std::remove("bench_ref.jpg");
       for (int r = 0; r < runs; ++r) {

@@ -17,19 +17,21 @@ if(WIN32)
     IMPORTED_LOCATION "${JPEG_ROOT}/lib/libjpeg.a"
     INTERFACE_INCLUDE_DIRECTORIES "${JPEG_ROOT}/include")
 
-  set(GTEST_ROOT "${DEPS_DIR}/gtest-i686")
-  add_library(gtest_win STATIC IMPORTED GLOBAL)
-  set_target_properties(gtest_win PROPERTIES
-    IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest.a"
-    INTERFACE_INCLUDE_DIRECTORIES "${GTEST_ROOT}/include"
-    INTERFACE_COMPILE_DEFINITIONS "GTEST_HAS_NOTIFICATION_=1"
-    INTERFACE_COMPILE_OPTIONS "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/gtest_win32_notification.h")
-  add_library(gtest_main_win STATIC IMPORTED GLOBAL)
-  set_target_properties(gtest_main_win PROPERTIES
-    IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest_main.a"
-    INTERFACE_LINK_LIBRARIES gtest_win)
-  add_library(project_gtest INTERFACE)
-  target_link_libraries(project_gtest INTERFACE gtest_main_win)
+  if(BUILD_TESTING)
+    set(GTEST_ROOT "${DEPS_DIR}/gtest-i686")
+    add_library(gtest_win STATIC IMPORTED GLOBAL)
+    set_target_properties(gtest_win PROPERTIES
+      IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest.a"
+      INTERFACE_INCLUDE_DIRECTORIES "${GTEST_ROOT}/include"
+      INTERFACE_COMPILE_DEFINITIONS "GTEST_HAS_NOTIFICATION_=1"
+      INTERFACE_COMPILE_OPTIONS "SHELL:-include ${CMAKE_SOURCE_DIR}/cmake/gtest_win32_notification.h")
+    add_library(gtest_main_win STATIC IMPORTED GLOBAL)
+    set_target_properties(gtest_main_win PROPERTIES
+      IMPORTED_LOCATION "${GTEST_ROOT}/lib/libgtest_main.a"
+      INTERFACE_LINK_LIBRARIES gtest_win)
+    add_library(project_gtest INTERFACE)
+    target_link_libraries(project_gtest INTERFACE gtest_main_win)
+  endif()
 
   # Windows programs of the tests run under Wine.
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}")
@@ -39,9 +41,11 @@ else()
   add_library(libjpeg INTERFACE)
   target_link_libraries(libjpeg INTERFACE JPEG::JPEG)
 
-  find_package(GTest REQUIRED)
-  add_library(project_gtest INTERFACE)
-  target_link_libraries(project_gtest INTERFACE GTest::gtest_main)
+  if(BUILD_TESTING)
+    find_package(GTest REQUIRED)
+    add_library(project_gtest INTERFACE)
+    target_link_libraries(project_gtest INTERFACE GTest::gtest_main)
+  endif()
 
   # The sanitizers apply to the code under test, not to the benchmark.
   set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -57,14 +61,17 @@ endif()
 
 # A plug-in DLL: its sources with CP932 string literals (the ANSI functions get Shift-JIS text),
 # a .def file that pins the undecorated export names, optionally a resource script (UTF-8,
-# read with #pragma code_page(65001)). The DLL lands in the build folder of its directory.
+# read with #pragma code_page(65001)), and the version resource with the given Japanese file
+# description (cmake/version.cmake). The DLL lands in the build folder of its directory.
 function(add_plugin_dll name)
-  cmake_parse_arguments(ARG "" "DEF;RC" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DEF;RC;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES} ${ARG_DEF} ${ARG_RC})
+  add_version_resource(${name} "${ARG_DESCRIPTION}")
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fexec-charset=CP932>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-  # Shipped without symbols: the static runtime libraries bring debug sections along.
-  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup -s)
+  # Shipped without symbols: the static runtime libraries bring debug sections along. No link
+  # time in the PE header, so that the same sources always give the same bytes.
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp -s)
 endfunction()

@@ -260,7 +260,7 @@ detail::MatrixGroup detail::MakeMatrixGroup(int firstChannel) {
 void ConvertYcRowScalar(const PixelYC* source, int width, bool gray, int colormatrix,
                         uint8_t* destination) {
   if (width <= 0) return;
-  if (colormatrix == 1) {
+  if (colormatrix == kColorMatrixBt709ToBt601) {
     gray ? GrayMatrixScalar(source, width, destination)
          : ColourMatrixScalar(source, width, destination);
   } else {
@@ -273,7 +273,7 @@ void ConvertYcRowScalar(const PixelYC* source, int width, bool gray, int colorma
 void detail::ConvertYcRowSse2(const PixelYC* source, int width, bool gray, int colormatrix,
                               uint8_t* destination) {
   if (width <= 0) return;
-  if (colormatrix == 1) {
+  if (colormatrix == kColorMatrixBt709ToBt601) {
     gray ? GrayMatrixSse2(source, width, destination)
          : ColourMatrixSse2(source, width, destination);
   } else {

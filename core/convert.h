@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/encoder_values.h"
 #include "host/pixel_yc.h"
 
 namespace core {

@@ -44,15 +44,8 @@ struct LaneConsts {
 };
 
 AVX2_FN LaneConsts MakeConsts(int first) {
-  int16_t lo[16], hi[16], k[16], off[16];
-  for (int j = 0; j < 16; ++j) {
-    const PlainLaneRule& r = (first + j) % 3 == 0 ? kPlainLuma : kPlainChroma;
-    lo[j] = r.lo;
-    hi[j] = r.hi;
-    k[j] = r.k;
-    off[j] = r.offset;
-  }
-  return {Load16(lo), Load16(hi), Load16(k), Load16(off)};
+  const PlainLaneTables t = MakePlainLaneTables(first, 16);
+  return {Load16(t.lo), Load16(t.hi), Load16(t.k), Load16(t.offset)};
 }
 
 AVX2_FN inline __m256i PlainLanes(__m256i v, const LaneConsts& c) {
@@ -95,13 +88,12 @@ AVX2_FN inline __m256i Group(__m256i window, __m256i ab, const GroupConsts& g, _
 }
 
 AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
-  GroupConsts g[3];
-  __m256i ab = _mm256_setzero_si256();
-  for (int ch = 0; ch < 3; ++ch) {
-    const MatrixGroup m = MakeMatrixGroup(ch);
-    ab = Broadcast(m.ab);
-    g[ch] = {Broadcast(m.e), Broadcast(m.kab), Broadcast(m.ke)};
-  }
+  const MatrixGroup m[3] = {MakeMatrixGroup(0), MakeMatrixGroup(1), MakeMatrixGroup(2)};
+  // The (A, B) pair shuffle does not depend on the channel: one register serves every group.
+  const __m256i ab = Broadcast(m[0].ab);
+  const GroupConsts g[3] = {{Broadcast(m[0].e), Broadcast(m[0].kab), Broadcast(m[0].ke)},
+                            {Broadcast(m[1].e), Broadcast(m[1].kab), Broadcast(m[1].ke)},
+                            {Broadcast(m[2].e), Broadcast(m[2].kab), Broadcast(m[2].ke)}};
   const __m256i partner = _mm256_set1_epi32(static_cast<int32_t>(kMatrixPartner) << 16);
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
@@ -134,7 +126,7 @@ void ConvertYcRowAvx2(const PixelYC* source, int width, bool gray, int colormatr
     return;
   }
   int done = 0;
-  if (colormatrix == 1) {
+  if (colormatrix == kColorMatrixBt709ToBt601) {
     ColourMatrixAvx2(source, width, destination, &done);
   } else {
     ColourPlainAvx2(source, width, destination, &done);

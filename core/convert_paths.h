@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/encoder_values.h"
 #include "host/pixel_yc.h"
 
 namespace core::detail {
@@ -40,6 +41,23 @@ struct PlainLaneRule {
 };
 constexpr PlainLaneRule kPlainLuma = {0, 4095, 255, 0};
 constexpr PlainLaneRule kPlainChroma = {-2057, 2040, 254, 128};
+
+// The rules of `count` consecutive stream lanes from lane `first` on, one array per field, ready
+// to be loaded into a vector register (stream lane 0 is the first pixel's y).
+struct PlainLaneTables {
+  int16_t lo[16], hi[16], k[16], offset[16];
+};
+inline PlainLaneTables MakePlainLaneTables(int first, int count) {
+  PlainLaneTables t = {};
+  for (int j = 0; j < count && j < 16; ++j) {
+    const PlainLaneRule& r = (first + j) % 3 == 0 ? kPlainLuma : kPlainChroma;
+    t.lo[j] = r.lo;
+    t.hi[j] = r.hi;
+    t.k[j] = r.k;
+    t.offset[j] = r.offset;
+  }
+  return t;
+}
 
 // The same matrix with byte shuffles (SSSE3 pshufb), four output lanes at a time: a 16-byte
 // window holds stream lanes first-1 .. first+6, so for output lane j of the group D is window

@@ -22,16 +22,9 @@ struct LaneConsts {
 };
 
 SSSE3_FN LaneConsts MakeConsts(int first) {
-  int16_t lo[8], hi[8], k[8], off[8];
-  for (int j = 0; j < 8; ++j) {
-    const PlainLaneRule& r = (first + j) % 3 == 0 ? kPlainLuma : kPlainChroma;
-    lo[j] = r.lo;
-    hi[j] = r.hi;
-    k[j] = r.k;
-    off[j] = r.offset;
-  }
+  const PlainLaneTables t = MakePlainLaneTables(first, 8);
   auto load = [](const int16_t* v) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(v)); };
-  return {load(lo), load(hi), load(k), load(off)};
+  return {load(t.lo), load(t.hi), load(t.k), load(t.offset)};
 }
 
 SSSE3_FN inline __m128i Lanes(__m128i v, const LaneConsts& c) {
@@ -67,13 +60,12 @@ SSSE3_FN inline __m128i Group(__m128i window, __m128i ab, const GroupConsts& g, 
 }
 
 SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst) {
-  GroupConsts g[3];
-  __m128i ab = _mm_setzero_si128();
-  for (int ch = 0; ch < 3; ++ch) {
-    const MatrixGroup m = MakeMatrixGroup(ch);
-    ab = Load(m.ab);
-    g[ch] = {Load(m.e), Load(m.kab), Load(m.ke)};
-  }
+  const MatrixGroup m[3] = {MakeMatrixGroup(0), MakeMatrixGroup(1), MakeMatrixGroup(2)};
+  // The (A, B) pair shuffle does not depend on the channel: one register serves every group.
+  const __m128i ab = Load(m[0].ab);
+  const GroupConsts g[3] = {{Load(m[0].e), Load(m[0].kab), Load(m[0].ke)},
+                            {Load(m[1].e), Load(m[1].kab), Load(m[1].ke)},
+                            {Load(m[2].e), Load(m[2].kab), Load(m[2].ke)}};
   const __m128i partner = _mm_setr_epi16(0, kMatrixPartner, 0, kMatrixPartner, 0, kMatrixPartner, 0,
                                          kMatrixPartner);
   int i = 0;
@@ -104,8 +96,9 @@ void ConvertYcRowSsse3(const PixelYC* source, int width, bool gray, int colormat
     ConvertYcRowSse2(source, width, gray, colormatrix, destination);
     return;
   }
-  const int done = colormatrix == 1 ? ColourMatrixSsse3(source, width, destination)
-                                    : ColourPlainSsse3(source, width, destination);
+  const int done = colormatrix == kColorMatrixBt709ToBt601
+                       ? ColourMatrixSsse3(source, width, destination)
+                       : ColourPlainSsse3(source, width, destination);
   ConvertYcRowSse2(source + done, width - done, false, colormatrix, destination + 3 * done);
 }
 

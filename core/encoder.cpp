@@ -30,12 +30,11 @@ constexpr Sampling kSamplingPresets[] = {{1, 1},   // 0: 4:4:4
                                          {1, 2},   // 4: 4:4:0
                                          {4, 2},   // 5: 4:1:0 wide
                                          {2, 4}};  // 6: 4:1:0 tall
-constexpr int kDownsamplingGray = 3;
-constexpr int kDefaultPreset = 2;
+static_assert(std::size(kSamplingPresets) == kSamplingPresetCount);
 
 Sampling SamplingFor(int downsampling) {
-  const bool known = downsampling >= 0 && downsampling < static_cast<int>(std::size(kSamplingPresets));
-  return kSamplingPresets[known ? downsampling : kDefaultPreset];
+  const bool known = downsampling >= 0 && downsampling < kSamplingPresetCount;
+  return kSamplingPresets[known ? downsampling : kDefaultSamplingPreset];
 }
 
 // Runs one libjpeg step; false once the library has failed, now or before. The landing makes no
@@ -140,7 +139,7 @@ CreateResult CreateEncoder(JpegEncoder* encoder, const EncoderSettings& settings
 #endif
   e.width = width;
   e.height = height;
-  e.components = settings.downsampling == kDownsamplingGray ? 1 : 3;
+  e.components = settings.downsampling == kGraySamplingPreset ? 1 : 3;
   e.row = nullptr;
   e.file = nullptr;
   e.firstRow = nullptr;

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/encoder_values.h"
+#include "core/fatal_error_mgr.h"
 #include "core/jpeg_lib.h"
 #include "host/pixel_yc.h"
 
@@ -31,12 +33,14 @@ struct EncoderSettings {
   int32_t progression_mine;  // the custom scan script instead of the library's, default 0
 };
 
-constexpr EncoderSettings kDefaultEncoderSettings = {75, 1, 1, 2, 0, 0, 0};
-
-// libjpeg's error record extended by the landing place of the fatal-error hook.
-struct FatalErrorMgr {
-  jpeg_error_mgr pub;  // must stay first: libjpeg sees only this part
-  jmp_buf landing;
+constexpr EncoderSettings kDefaultEncoderSettings = {
+    kDefaultQuality,         // quality
+    1,                       // optimize
+    1,                       // progression
+    kDefaultSamplingPreset,  // downsampling
+    kDefaultQuantTableSet,   // quantize
+    0,                       // colormatrix
+    0,                       // progression_mine
 };
 
 // One encoder: the compressor, its error manager, the settings it was made with and its row
@@ -58,7 +62,8 @@ struct JpegEncoder {
 
 enum class CreateResult {
   kReady,
-  kLibraryFailure,  // the library is unusable, or failed while the compressor was made
+  kLibraryFailure,  // the library is unusable, or failed creating the compressor or setting
+                    // its defaults; no row buffer exists
   kNoMemory,        // no row buffer; the compressor has been destroyed
 };
 
@@ -69,7 +74,8 @@ extern int32_t libraryUsable;
 void OnFatalLibraryError(j_common_ptr cinfo);
 
 // Creates and configures the compressor for images of width x height and allocates the row
-// buffer. A library failure after the compressor exists still reports ready; the following
+// buffer. A library failure in jpeg_CreateCompress or jpeg_set_defaults reports a library
+// failure; one later, while the settings are applied, still reports ready, and the following
 // EncodeFrame then fails at once.
 CreateResult CreateEncoder(JpegEncoder* encoder, const EncoderSettings& settings, int width,
                            int height);

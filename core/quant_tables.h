@@ -1,6 +1,8 @@
 // The built-in base quantization tables.
 #pragma once
 
+#include "core/encoder_values.h"
+
 namespace core {
 
 // A luma and a chroma table, 64 entries each in natural (row-major) order: row = vertical
@@ -9,8 +11,6 @@ struct QuantTableSet {
   unsigned int luma[64];
   unsigned int chroma[64];
 };
-
-constexpr int kQuantTableSetCount = 3;
 
 // Set 0 "standard", set 1 "photo-editor style", set 2 "zigzag"; indices outside 0..2 have no set.
 extern const QuantTableSet kQuantTableSets[kQuantTableSetCount];

@@ -15,4 +15,22 @@ struct PixelYC {
 
 static_assert(sizeof(PixelYC) == 6, "a YC48 pixel is three packed 16-bit values");
 
+// How a source lays out the rows of a YC48 frame.
+enum class YcRowLayout {
+  kPacked,  // each row right after the one above: the filter's frame cache
+  kPadded,  // each row padded to a multiple of 4 bytes: output frames and input buffers
+};
+
+// Bytes from the start of one YC48 row of `width` pixels to the start of the next.
+constexpr int64_t YcRowStride(int64_t width, YcRowLayout layout) {
+  const int64_t packed = width * static_cast<int64_t>(sizeof(PixelYC));
+  return layout == YcRowLayout::kPacked ? packed : (packed + 3) & ~int64_t{3};
+}
+
+// Shared by the plug-ins and the substitute host, so pinned here rather than trusted.
+static_assert(YcRowStride(3, YcRowLayout::kPacked) == 18);
+static_assert(YcRowStride(1, YcRowLayout::kPadded) == 8);
+static_assert(YcRowStride(2, YcRowLayout::kPadded) == 12);
+static_assert(YcRowStride(3, YcRowLayout::kPadded) == 20);
+
 }  // namespace host

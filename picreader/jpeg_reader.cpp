@@ -34,10 +34,14 @@ void AttachFile(JpegReaderHandle& h) { jpeg_stdio_src(&h.decoder, h.file); }
 void ReadHeader(JpegReaderHandle& h) { jpeg_read_header(&h.decoder, TRUE); }
 
 // Puts the decoder back where OpenJpeg left it, whatever the last read left behind (finished,
-// or started and abandoned). The caller has rewound the file.
-void ReadHeaderAgain(JpegReaderHandle& h) {
-  jpeg_abort_decompress(&h.decoder);
-  jpeg_stdio_src(&h.decoder, h.file);  // drops the bytes buffered by the previous pass
+// or started and abandoned): a new decoder reads the header again. jpeg_abort_decompress would
+// keep the Huffman and quantization tables the last pass defined (libjpeg keeps them on purpose,
+// for abbreviated streams), so a table defined after a scan that uses it would decode the second
+// read differently from the first. The caller has rewound the file.
+void RecreateDecoder(JpegReaderHandle& h) {
+  jpeg_destroy_decompress(&h.decoder);
+  jpeg_CreateDecompress(&h.decoder, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+  jpeg_stdio_src(&h.decoder, h.file);
   jpeg_read_header(&h.decoder, TRUE);
 }
 
@@ -82,7 +86,7 @@ JpegReaderHandle* Release(JpegReaderHandle* h) {
 // open (the host sized its buffer from `format`); the next read then tries again.
 bool RewindForNextRead(JpegReaderHandle& h) {
   if (std::fseek(h.file, 0, SEEK_SET) != 0) return false;
-  if (!Guarded(h, ReadHeaderAgain)) return false;
+  if (!Guarded(h, RecreateDecoder)) return false;
   const jpeg_decompress_struct& d = h.decoder;
   if (!AcceptedColourSpace(d.jpeg_color_space) ||
       static_cast<int64_t>(d.image_width) != h.format.biWidth ||
@@ -100,7 +104,9 @@ void OnFatalLibraryError(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<FatalErrorMgr*>(cinfo->err)->landing, 1);
 }
 
-int64_t FrameStride(int64_t width) { return (width * 6 + 3) & ~int64_t{3}; }
+int64_t FrameStride(int64_t width) {
+  return host::YcRowStride(width, host::YcRowLayout::kPadded);
+}
 
 JpegReaderHandle* OpenJpeg(const char* path) {
   auto* h = static_cast<JpegReaderHandle*>(std::calloc(1, sizeof(JpegReaderHandle)));

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/fatal_error_mgr.h"
 #include "core/jpeg_lib.h"
 
 namespace picreader {
@@ -45,11 +46,8 @@ static_assert(offsetof(BitmapInfoHeader, biClrImportant) == 36);
 
 constexpr uint32_t kFourccYc48 = 0x38344359;  // 'Y','C','4','8'
 
-// libjpeg's error record extended by the landing place of the fatal-error hook.
-struct FatalErrorMgr {
-  jpeg_error_mgr pub;  // must stay first: libjpeg sees only this part
-  jmp_buf landing;
-};
+// The error manager of the encoding core's libjpeg objects, here for the decoder.
+using core::FatalErrorMgr;
 
 // One opened file, from OpenJpeg to CloseJpeg. Everything a libjpeg step needs lives here, on
 // the heap, so that a longjmp out of the library leaves nothing behind in the frames it skips.
@@ -60,7 +58,8 @@ struct JpegReaderHandle {
   FatalErrorMgr errorManager;   // the decoder's err
 
   // Set when a read has started the decoder: the next read rewinds the file and reads the
-  // header again first, since libjpeg cannot start a decoder twice.
+  // header again with a new decoder first, since libjpeg cannot start a decoder twice and an
+  // aborted one keeps the tables the last pass defined.
   bool needsHeader;
   // The read in progress.
   uint8_t* row;                 // one decoded row, allocated and freed by each read

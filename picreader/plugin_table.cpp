@@ -31,9 +31,11 @@ static_assert(offsetof(BitmapInfoHeader, biClrImportant) ==
               offsetof(BITMAPINFOHEADER, biClrImportant));
 static_assert(picreader::kFourccYc48 == host::kFourccYC48);
 
-// The stream every file becomes: one frame at 60/1 frames per second. The flag bits are the
-// host's.
+// The flag bits of the table and of the stream description; their meaning is the host's.
+constexpr uint32_t kTableFlags = 1;
 constexpr uint32_t kStreamFlags = 1;
+
+// The stream every file becomes: one frame at 60/1 frames per second.
 constexpr int32_t kRate = 60;
 constexpr int32_t kScale = 1;
 constexpr int32_t kFrameCount = 1;
@@ -63,7 +65,7 @@ int __cdecl ReadJpegFrame(host::InputHandle handle, int frame, void* buffer) {
 }
 
 const host::InputTable inputTable = {
-    1,                                          // flags
+    kTableFlags,                                // flags
     "Quorbel(YC48)",                            // name
     "JpegFile (*.jpg,*.jpeg)\0*.jpg;*.jpeg\0",  // fileFilter: description, pattern, empty end
     nullptr,                                    // information

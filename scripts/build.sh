@@ -8,8 +8,10 @@ cd "$top"
 bash scripts/setup.sh
 
 jobs=${JOBS:-2}
-cmake -S . -B build/native -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cache=$(realpath -m "${DEPS_CACHE:-$top/.cache}")   # where setup.sh put the dependencies
+cmake -S . -B build/native -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DDEPS_DIR="$cache" >/dev/null
 cmake --build build/native -j"$jobs"
 cmake -S . -B build/win32 -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" -DDEPS_DIR="$cache" >/dev/null
 cmake --build build/win32 -j"$jobs"

@@ -21,7 +21,7 @@ as_root() {
 native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev
              googletest dpkg-dev locales nasm
              gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-             wine xvfb xauth)
+             wine xvfb xauth zip fonts-ipafont-gothic clang libclang-rt-14-dev netpbm)
 i386_pkgs=(wine32:i386)
 
 missing=()
@@ -53,19 +53,37 @@ add_deb_src() {
   as_root install -m 644 "$tmp" "$out"
   rm -f "$tmp"
   say "added $out"
+  record "added $out"
 }
 
-need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+have_ja_locale() { locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; }
+need_i386=0; need_src=0; need_locale=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+have_deb_src || need_src=1
+have_ja_locale || need_locale=1
+
+# Say exactly what will change on this machine before touching anything; the README says how
+# to undo each step. Every change is also appended to $cache/setup-changes.txt.
+changes=()
+[ $need_i386 -eq 1 ] && changes+=("dpkg --add-architecture i386 (wine32 is a 32-bit package)")
+[ $need_src -eq 1 ] && changes+=("a deb-src apt source derived from this machine's Debian sources, in /etc/apt/sources.list.d/project-deb-src.sources (or .list)")
+[ ${#missing[@]} -gt 0 ] && changes+=("apt-get update, then install these Debian packages: ${missing[*]}")
+[ $need_locale -eq 1 ] && changes+=("the ja_JP.UTF-8 locale, with localedef (into /usr/lib/locale/locale-archive)")
+if [ ${#changes[@]} -gt 0 ]; then
+  say "this will change the machine:"
+  for c in "${changes[@]}"; do printf 'setup:   - %s\n' "$c"; done
+else
+  say "the machine already has everything; nothing to change outside $cache"
+fi
+record() { printf '%s %s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$*" >> "$cache/setup-changes.txt"; }
+
+if [ $need_i386 -eq 1 ]; then
   say "enabling the i386 architecture (for wine32)"
   as_root dpkg --add-architecture i386
-  need_update=1
+  record "dpkg --add-architecture i386"
 fi
-if ! have_deb_src; then add_deb_src; need_update=1; fi
-if [ ${#missing[@]} -gt 0 ]; then
-  need_update=1
-fi
-if [ $need_update -eq 1 ]; then
+if [ $need_src -eq 1 ]; then add_deb_src; fi
+if [ $need_i386 -eq 1 ] || [ $need_src -eq 1 ] || [ ${#missing[@]} -gt 0 ]; then
   say "apt-get update"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 fi
@@ -73,12 +91,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   say "installing: ${missing[*]}"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
+  record "apt-get install ${missing[*]}"
 fi
 
 # --- The Japanese locale (Wine takes its ANSI code page, 932, from it) -------------------------
-if ! locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; then
+if [ $need_locale -eq 1 ]; then
   say "generating the ja_JP.UTF-8 locale"
   as_root localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+  record "localedef ja_JP.UTF-8"
 fi
 
 # --- libjpeg-turbo from Debian's source package, static for i686 Windows with SIMD ------------
@@ -139,4 +159,9 @@ if [ ! -f "$gtest_prefix/.done" ]; then
   touch "$gtest_prefix/.done"
 fi
 
+# Wine's 32-bit loader needs a kernel that runs i386 programs; say so plainly where it cannot.
+if ! why=$(bash "$top/scripts/runs-32bit.sh" "$cache" 2>&1); then
+  say "WARNING: $why."
+  say "WARNING: the Windows-side tests and the demonstration cannot run on this machine."
+fi
 say "ready"

@@ -27,24 +27,48 @@ if [ "${1:-}" = "--shutdown" ]; then
   exit 0
 fi
 
+# The lock guards the set-up below. Nothing started under it inherits the descriptor (9>&-):
+# a server or display that held it would keep every later run waiting if this script were
+# killed before it unlocks (a test timeout while the prefix is being made).
 exec 9>"$state/lock"
 flock 9
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  # Windows live on a virtual desktop: without a window manager on the display, focus changes
-  # on real X windows wait for events that never come.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f \
-    </dev/null >/dev/null 2>&1
-  wineserver -w || true
+  wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+fi
+
+# The prefix's settings, written with one regedit run (every Wine start is slow), once per
+# prefix and again when the list changes (the marker is named after it), so that a prefix whose
+# making was interrupted, or made before a setting was added, still gets them all:
+# - windows live on a virtual desktop: without a window manager on the display, focus changes
+#   on real X windows wait for events that never come;
+# - the dialog templates' Japanese system fonts map to the IPA Gothic pair of Debian's
+#   fonts-ipafont-gothic (without it every caption is boxes).
+settings=prefix-settings-1
+if [ ! -f "$WINEPREFIX/.$settings" ]; then
+  reg=$state/$settings.reg
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS UI Gothic=IPAPGothic' \
+                'MS PGothic=IPAPGothic' 'MS Gothic=IPAGothic'; do
+      printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"
+    done
+  } | iconv -f UTF-8 -t UTF-16 >"$reg"
+  if wine regedit /S "Z:$(printf '%s' "$reg" | tr / '\\')" </dev/null >/dev/null 2>&1 9>&-; then
+    # A running server of this prefix already holds the keys; a transient one saves them on exit.
+    alive "$state/wineserver.pid" || wineserver -w 9>&- || true
+    touch "$WINEPREFIX/.$settings"
+  fi
 fi
 
 if ! alive "$state/xvfb.pid"; then
   rm -f "$state/display"
   # Xvfb picks a free display and writes its number to the given descriptor.
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
-    3>"$state/display" </dev/null >/dev/null 2>&1 &
+    3>"$state/display" </dev/null >/dev/null 2>&1 9>&- &
   echo $! >"$state/xvfb.pid"
   for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.05; done
   [ -s "$state/display" ] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
@@ -52,10 +76,10 @@ fi
 export DISPLAY=":$(head -n1 "$state/display")"
 
 if ! alive "$state/wineserver.pid"; then
-  setsid wineserver -f -p </dev/null >/dev/null 2>&1 &
+  setsid wineserver -f -p </dev/null >/dev/null 2>&1 9>&- &
   echo $! >"$state/wineserver.pid"
   # Start Wine's own background processes now, detached from the caller's output.
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 fi
 
 flock -u 9

@@ -1,39 +1,27 @@
-#include "config_dialog.h"
-
-#include <commctrl.h>
+#include "seqwriter/config_dialog.h"
 
 #include <cstring>
 
-#include "output_config.h"
-#include "resource.h"
+#include "seqwriter/output_config.h"
+#include "seqwriter/resource.h"
+#include "ui/dialog_controls.h"
 
 namespace seqwriter {
 
 namespace {
 
-void ShowQuality(HWND dialog, int quality) {
-  char text[64];
-  wsprintfA(text, "圧縮品質 %d", quality);
-  SetDlgItemTextA(dialog, IDC_QUALITY_LABEL, text);
-}
+constexpr ui::EncoderControls kEncoderControls = {
+    {IDC_QUALITY, IDC_QUALITY_LABEL}, IDC_OPTIMIZE, IDC_PROGRESSIVE,
+    ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+// What the dialog ends with: OK and the close box one value, CANCEL the other.
+constexpr INT_PTR kEndClosed = 1;
+constexpr INT_PTR kEndCancelled = 2;
 
 INT_PTR OnInitDialog(HWND dialog) {
   const OutputConfig& c = outputConfig;
   SetDlgItemTextA(dialog, IDC_NAME_PATTERN, NamePatternText(c).text);
-  HWND quality = GetDlgItem(dialog, IDC_QUALITY);
-  SendMessageA(quality, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
-  SendMessageA(quality, TBM_SETTICFREQ, 10, 0);
-  SendMessageA(quality, TBM_SETPOS, TRUE, c.quality);
-  SendMessageA(quality, TBM_SETPAGESIZE, 0, 10);
-  ShowQuality(dialog, c.quality);
-  if (c.optimize != 0) CheckDlgButton(dialog, IDC_OPTIMIZE, BST_CHECKED);
-  if (c.progression != 0) CheckDlgButton(dialog, IDC_PROGRESSIVE, BST_CHECKED);
-  const bool knownSampling = c.downsampling >= 0 && c.downsampling <= 6;
-  CheckDlgButton(dialog, IDC_SAMPLING_FIRST + (knownSampling ? c.downsampling : 2), BST_CHECKED);
-  const int quant = (c.quantize == 1 || c.quantize == 2) ? c.quantize : 0;
-  CheckDlgButton(dialog, IDC_QUANT_FIRST + quant, BST_CHECKED);
+  ui::ShowEncoderFields(dialog, kEncoderControls, c);
   return TRUE;
 }
 
@@ -42,39 +30,25 @@ void StoreSettings(HWND dialog) {
   OutputConfig& c = outputConfig;
   std::memset(c.namePattern, 0, sizeof c.namePattern);
   GetDlgItemTextA(dialog, IDC_NAME_PATTERN, c.namePattern, kNamePatternSize);
-  c.quality = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_QUALITY, TBM_GETPOS, 0, 0));
-  c.optimize = Checked(dialog, IDC_OPTIMIZE) ? 1 : 0;
-  c.progression = Checked(dialog, IDC_PROGRESSIVE) ? 1 : 0;
-  // The 4:2:0 radio (code 2) is the fallback and is never asked.
-  static const int kAsked[] = {0, 1, 3, 4, 5, 6};
-  c.downsampling = 2;
-  for (int code : kAsked) {
-    if (Checked(dialog, IDC_SAMPLING_FIRST + code)) {
-      c.downsampling = code;
-      break;
-    }
-  }
-  c.quantize = Checked(dialog, IDC_QUANT_FIRST + 1) ? 1 : (Checked(dialog, IDC_QUANT_FIRST + 2) ? 2 : 0);
+  ui::StoreEncoderFields(dialog, kEncoderControls, &c);
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case IDOK:
       StoreSettings(dialog);
-      EndDialog(dialog, 1);
+      EndDialog(dialog, kEndClosed);
       break;
     case IDCANCEL:
-      EndDialog(dialog, 2);
+      EndDialog(dialog, kEndCancelled);
       break;
   }
   return FALSE;
 }
 
+// The label follows the trackbar; nothing is stored.
 INT_PTR OnHScroll(HWND dialog, LPARAM lParam) {
-  HWND quality = GetDlgItem(dialog, IDC_QUALITY);
-  if (reinterpret_cast<HWND>(lParam) == quality) {
-    ShowQuality(dialog, static_cast<int>(SendMessageA(quality, TBM_GETPOS, 0, 0)));
-  }
+  ui::FollowQuality(dialog, kEncoderControls.quality, lParam);
   return FALSE;
 }
 
@@ -89,7 +63,7 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       return OnCommand(dialog, wParam);
     case WM_CLOSE:
-      EndDialog(dialog, 1);
+      EndDialog(dialog, kEndClosed);
       return TRUE;
     default:
       return FALSE;
@@ -97,9 +71,7 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }
 
 BOOL __cdecl ShowConfigDialog(HWND owner, HINSTANCE instance) {
-  // The trackbar's window class must exist before the template is instantiated.
-  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  ui::RegisterTrackbarClass();
   DialogBoxParamA(instance, "CONFIG", owner, ConfigDialogProc, 0);
   return TRUE;
 }

@@ -1,8 +1,10 @@
 #include "frame_names.h"
 
-#include <windows.h>
-
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+
+#include "core/cp932_path.h"
 
 namespace seqwriter {
 
@@ -22,28 +24,78 @@ bool IsIntegerConversion(char c) {
   return c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X';
 }
 
+// One conversion as wsprintfA reads it. It takes each flag at most once and in the order
+// '-', '#', '0'; anything else where it expects the conversion letter makes the conversion
+// unknown: the letter is then printed as text and no argument is read. Widths and precisions
+// are unsigned 32-bit and wrap.
+struct Conversion {
+  bool leftAlign, hexPrefix, zeroPad, upperHex;
+  uint32_t width, precision;
+  enum Type { kUnknown, kSigned, kUnsigned, kHex } type;
+};
+
+// Reads the conversion after a '%'; returns how many bytes of the pattern it took.
+size_t ParseConversion(const char* spec, Conversion* c) {
+  *c = {};
+  const char* p = spec;
+  if (*p == '-') c->leftAlign = true, ++p;
+  if (*p == '#') c->hexPrefix = true, ++p;
+  if (*p == '0') c->zeroPad = true, ++p;
+  while (IsDigit(*p)) c->width = c->width * 10 + static_cast<uint32_t>(*p++ - '0');
+  if (*p == '.') {
+    ++p;
+    while (IsDigit(*p)) c->precision = c->precision * 10 + static_cast<uint32_t>(*p++ - '0');
+  }
+  if (*p == 'l' || *p == 'h') ++p;
+  switch (*p) {
+    case 'd':
+    case 'i':
+      c->type = Conversion::kSigned;
+      break;
+    case 'u':
+      c->type = Conversion::kUnsigned;
+      break;
+    case 'X':
+      c->upperHex = true;
+      c->type = Conversion::kHex;
+      break;
+    case 'x':
+      c->type = Conversion::kHex;
+      break;
+    default:
+      c->type = Conversion::kUnknown;
+      --p;  // printed as text
+      break;
+  }
+  return static_cast<size_t>(p - spec) + 1;
+}
+
+// The digits of the value and their count (the sign included, "0x" counted but not written);
+// settles the precision as the number of digits with their zero padding.
+uint32_t NumberText(Conversion* c, int value, char (&digits)[16], uint32_t room) {
+  if (c->leftAlign) c->zeroPad = false;
+  if (c->width > room) c->width = room;
+  if (c->type == Conversion::kUnknown) return 0;
+  const unsigned bits = static_cast<unsigned>(value);
+  uint32_t len = static_cast<uint32_t>(
+      c->type == Conversion::kSigned     ? std::snprintf(digits, sizeof digits, "%d", value)
+      : c->type == Conversion::kUnsigned ? std::snprintf(digits, sizeof digits, "%u", bits)
+      : std::snprintf(digits, sizeof digits, c->upperHex ? "%X" : "%x", bits));
+  if (len > room) len = room;
+  if (c->precision < len) c->precision = len;
+  if (c->precision > room) c->precision = room;
+  if (c->zeroPad && c->width > c->precision) c->precision = c->width;
+  if (c->hexPrefix && c->type == Conversion::kHex) len += 2;
+  return len;
+}
+
 }  // namespace
 
 bool SplitSavePath(const char* savePath, FrameNames* names) {
   if (savePath == nullptr || !CopyBounded(names->path, savePath)) return false;
   char* path = names->path;
-
-  size_t namePart = 0;
-  for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1] != '\0') {
-      ++i;  // the trail byte may look like '\'
-    } else if (path[i] == '\\') {
-      namePart = i + 1;
-    }
-  }
-  size_t dot = std::strlen(path);  // no extension: it is empty, at the end
-  for (size_t i = namePart; path[i] != '\0'; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1] != '\0') {
-      ++i;
-    } else if (path[i] == '.') {
-      dot = i;
-    }
-  }
+  const size_t namePart = core::Cp932NameStart(path, "\\");
+  const size_t dot = core::Cp932ExtensionStart(path, namePart);
   std::strcpy(names->extension, path + dot);
   path[dot] = '\0';
   std::strcpy(names->base, path + namePart);
@@ -70,15 +122,77 @@ bool IsSafeNamePattern(const char* pattern) {
   return true;
 }
 
+size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value) {
+  char* p = out;
+  uint32_t room = kNumberTextSize;  // bytes left, the NUL included
+  // Every byte goes through here: at the limit the text is cut, never the buffer overrun.
+  auto put = [&](char ch) {
+    if (room > 1) {
+      *p++ = ch;
+      --room;
+    }
+  };
+  const char* spec = pattern;
+  while (*spec != '\0' && room > 1) {
+    if (*spec != '%') {
+      put(*spec++);
+      continue;
+    }
+    ++spec;
+    if (*spec == '%') {
+      put(*spec++);
+      continue;
+    }
+    Conversion c;
+    spec += ParseConversion(spec, &c);
+    char digits[16];
+    const uint32_t len = NumberText(&c, value, digits, room - 1);
+    if (!c.leftAlign) {
+      for (uint32_t i = c.precision; i < c.width; ++i) put(' ');
+    }
+    uint32_t sign = 0;
+    switch (c.type) {
+      case Conversion::kUnknown:
+        continue;
+      case Conversion::kHex:
+        if (c.hexPrefix && room > 3) {
+          put('0');
+          put(c.upperHex ? 'X' : 'x');
+        }
+        [[fallthrough]];
+      case Conversion::kSigned:
+        if (digits[0] == '-') {
+          put('-');
+          sign = 1;
+        }
+        [[fallthrough]];
+      case Conversion::kUnsigned: {
+        const uint32_t shown = c.type == Conversion::kHex && c.hexPrefix ? len - 2 : len;
+        for (uint32_t i = shown; i < c.precision; ++i) put('0');
+        for (uint32_t i = sign; i < shown; ++i) put(digits[i]);
+        break;
+      }
+    }
+    if (c.leftAlign) {
+      for (uint32_t i = c.precision; i < c.width; ++i) put(' ');
+    }
+  }
+  *p = '\0';
+  return static_cast<size_t>(p - out);
+}
+
 bool ComposeFramePath(FrameNames* names, const char* pattern, int index) {
-  char number[1025];  // wsprintfA never writes more than 1024 characters and the NUL
-  wsprintfA(number, pattern, index);
+  char number[kNumberTextSize];
+  NumberText(number, pattern, index);
   if (!CopyBounded(names->number, number)) return false;
-  const size_t total = names->namePart + std::strlen(names->base) + std::strlen(names->number) +
-                       std::strlen(names->extension);
-  if (total >= kPathBufferSize) return false;
-  wsprintfA(names->path + names->namePart, "%s%s%s", names->base, names->number,
-            names->extension);
+  const size_t baseLen = std::strlen(names->base);
+  const size_t numberLen = std::strlen(names->number);
+  const size_t extensionLen = std::strlen(names->extension);
+  if (names->namePart + baseLen + numberLen + extensionLen >= kPathBufferSize) return false;
+  char* out = names->path + names->namePart;
+  std::memcpy(out, names->base, baseLen);
+  std::memcpy(out + baseLen, names->number, numberLen);
+  std::memcpy(out + baseLen + numberLen, names->extension, extensionLen + 1);
   return true;
 }
 

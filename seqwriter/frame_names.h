@@ -1,5 +1,6 @@
 // The numbered file names of an export: the save path split once, the frame number inserted
-// between base name and extension for every frame.
+// between base name and extension for every frame. Portable (no Windows headers): the native
+// tests and the fuzzers build it too.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +8,7 @@
 namespace seqwriter {
 
 constexpr size_t kPathBufferSize = 260;  // every text buffer of an export, NUL included
+constexpr size_t kNumberTextSize = 1024;  // wsprintfA's limit, NUL included
 
 struct FrameNames {
   char path[kPathBufferSize];       // the working path; its directory part never changes
@@ -16,15 +18,24 @@ struct FrameNames {
   char number[kPathBufferSize];     // the formatted frame number
 };
 
-// Splits the save path: the file-name part follows the last '\' (double-byte characters are
-// stepped over whole, so a trail byte is never taken for a separator); the extension starts at
-// its last '.'. False, with nothing usable, when the path does not fit the buffers.
+// Splits the save path: the file-name part follows the last '\' and the extension starts at
+// its last '.', double-byte characters of code page 932 stepped over whole. False, with nothing
+// usable, when the path does not fit the buffers.
 bool SplitSavePath(const char* savePath, FrameNames* names);
 
 // True when the pattern is literal text, "%%" and at most one integer conversion (d, i, u, x,
 // X, with flags, width, precision and an h or l size prefix): the only patterns that read no
 // more than the one integer argument the name is formatted with.
 bool IsSafeNamePattern(const char* pattern);
+
+// The text wsprintfA makes of a pattern that IsSafeNamePattern accepts and the one argument
+// `value`, byte for byte, up to its limit of 1023 characters; returns the length. A Windows test
+// compares the two over many generated patterns.
+size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value);
+
+// The number text the plug-in puts into a name: wsprintfA's own on Windows
+// (frame_names_win.cpp), FormatNumber's elsewhere (frame_names_text.cpp). Returns the length.
+size_t NumberText(char (&out)[kNumberTextSize], const char* pattern, int value);
 
 // Formats `index` with the pattern and rebuilds the file-name part of the working path as base
 // name, number and extension. False when the number text or the path would not fit.

@@ -1,10 +1,24 @@
-#include "output_config.h"
+#include "seqwriter/output_config.h"
 
 #include <cstring>
 
+#include "core/encoder.h"
+
 namespace seqwriter {
 
-OutputConfig outputConfig = {"_%04d", 75, 1, 1, 2, 0, 0};
+namespace {
+constexpr core::EncoderSettings kEncoderDefaults = core::kDefaultEncoderSettings;
+}  // namespace
+
+OutputConfig outputConfig = {
+    "_%04d",                        // namePattern
+    kEncoderDefaults.quality,       // quality
+    kEncoderDefaults.optimize,      // optimize
+    kEncoderDefaults.progression,   // progression
+    kEncoderDefaults.downsampling,  // downsampling
+    kEncoderDefaults.quantize,      // quantize
+    0,                              // spare
+};
 
 PatternText NamePatternText(const OutputConfig& config) {
   PatternText p;

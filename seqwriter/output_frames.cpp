@@ -1,10 +1,11 @@
-#include "output_frames.h"
+#include "seqwriter/output_frames.h"
 
 #include <cstdio>
 
 #include "core/encoder.h"
-#include "frame_names.h"
-#include "output_config.h"
+#include "host/pixel_yc.h"
+#include "seqwriter/frame_names.h"
+#include "seqwriter/output_config.h"
 
 namespace seqwriter {
 
@@ -15,9 +16,6 @@ core::EncoderSettings SettingsFrom(const OutputConfig& c) {
   return {c.quality, c.optimize, c.progression, c.downsampling, c.quantize, 0, 0};
 }
 
-// The rows the editor hands out for output are padded to a multiple of 4 bytes.
-ptrdiff_t RowStride(int width) { return (static_cast<ptrdiff_t>(width) * 6 + 3) & ~ptrdiff_t{3}; }
-
 // The whole export once the encoder exists; the caller destroys the encoder afterwards.
 BOOL WriteFrames(host::OutputJob* job, core::JpegEncoder* encoder, FrameNames* names) {
   if (!SplitSavePath(job->savePath, names)) return FALSE;
@@ -26,7 +24,9 @@ BOOL WriteFrames(host::OutputJob* job, core::JpegEncoder* encoder, FrameNames* n
   if (job->frameCount <= 0) return TRUE;
   if (!core::libraryUsable) return FALSE;
 
-  const ptrdiff_t stride = RowStride(job->width);
+  // The rows the editor hands out for output are padded to a multiple of 4 bytes.
+  const ptrdiff_t stride =
+      static_cast<ptrdiff_t>(host::YcRowStride(job->width, host::YcRowLayout::kPadded));
   for (int i = 0; i < job->frameCount; ++i) {
     if (job->IsAbort()) return TRUE;
     job->Progress(i, job->frameCount);

@@ -1,15 +1,18 @@
 // The export and the table through which the editor drives the numbered JPEG output.
 #include <windows.h>
 
-#include "config_dialog.h"
 #include "host/host_contract.h"
-#include "output_config.h"
-#include "output_frames.h"
+#include "seqwriter/config_dialog.h"
+#include "seqwriter/output_config.h"
+#include "seqwriter/output_frames.h"
 
 namespace {
 
+// The host's flag bits for this plug-in: none.
+constexpr uint32_t kTableFlags = 0;
+
 const host::OutputTable outputTable = {
-    0,                                                          // flags
+    kTableFlags,                                                // flags
     "Vistrane(YC48)",                                           // name
     "JPEG File (*.jpg,*jpeg)\0*.jpg;*.jpeg\0AllFile (*.*)\0*.*\0",  // file filter
     nullptr,                                                    // information

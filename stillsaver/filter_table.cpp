@@ -1,8 +1,9 @@
-#include "filter_table.h"
+#include "stillsaver/filter_table.h"
 
 #include <cstring>
 
-#include "filter_window.h"
+#include "stillsaver/filter_window.h"
+#include "stillsaver/folder_text.h"
 
 namespace stillsaver {
 
@@ -17,10 +18,16 @@ constexpr int kModulePathSize = 1806;
 
 char displayName[kDisplayNameSize] = "Pomtrel";
 
+// The editor's flag bits for this filter, and the size it gives the filter window at first;
+// their meaning is the editor's.
+constexpr uint32_t kFilterFlags = 0x4000C004;
+constexpr int32_t kWindowWidth = 260;
+constexpr int32_t kWindowHeight = 64;
+
 host::FilterTable filterTable = {
-    0x4000C004,        // flags
-    260,               // window width
-    64,                // window height
+    kFilterFlags,      // flags
+    kWindowWidth,      // window width
+    kWindowHeight,     // window height
     displayName,       // name
     {},                // reserved
     FilterInit,        // init
@@ -34,44 +41,6 @@ host::FilterTable filterTable = {
     nullptr,           // module instance, filled by the editor
     {},                // reserved
 };
-
-constexpr size_t kBaseNameSize = 261;
-
-// The file name without folder and extension, as _splitpath divides a path (the folder ends at
-// the last '\', '/' or ':', the extension starts at the last '.'), stepping over double-byte
-// characters, and copied with a bound.
-void BaseName(const char* path, char (&base)[kBaseNameSize]) {
-  size_t start = 0, end = std::strlen(path);
-  for (size_t i = 0; path[i] != '\0'; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1] != '\0') {
-      ++i;
-    } else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
-      start = i + 1;
-    }
-  }
-  for (size_t i = start; path[i] != '\0'; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1] != '\0') {
-      ++i;
-    } else if (path[i] == '.') {
-      end = i;
-    }
-  }
-  size_t n = end > start ? end - start : 0;
-  if (n > kBaseNameSize - 1) n = kBaseNameSize - 1;
-  std::memcpy(base, path + start, n);
-  base[n] = '\0';
-}
-
-// "<prefix><base>)" into a display-name buffer, bounded, with the last byte always NUL.
-void Rebuild(char (&out)[kDisplayNameSize], const char* prefix, const char* base) {
-  char text[kDisplayNameSize];
-  std::strncpy(text, prefix, sizeof text - 1);
-  text[sizeof text - 1] = '\0';
-  std::strncat(text, base, sizeof text - 1 - std::strlen(text));
-  std::strncat(text, ")", sizeof text - 1 - std::strlen(text));
-  std::memcpy(out, text, sizeof text);
-  out[kDisplayNameSize - 1] = '\0';
-}
 
 }  // namespace
 
@@ -89,10 +58,10 @@ extern "C" host::FilterTable* __cdecl GetFilterTable() {
   const DWORD n = GetModuleFileNameA(moduleInstance, modulePath, sizeof modulePath);
   if (n == 0 || n >= sizeof modulePath) return &filterTable;
   char base[kBaseNameSize];
-  BaseName(modulePath, base);
+  ModuleBaseName(modulePath, base);
   if (std::strcmp(base, kOwnBaseName) == 0) return &filterTable;
-  Rebuild(displayName, "Pomtrel(", base);
-  Rebuild(dialogTitle, "JPEG保存設定(", base);
+  SuffixedName(displayName, sizeof displayName, "Pomtrel(", base);
+  SuffixedName(dialogTitle, sizeof dialogTitle, "JPEG保存設定(", base);
   filterTable.name = displayName;
   return &filterTable;
 }

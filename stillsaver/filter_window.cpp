@@ -1,10 +1,10 @@
-#include "filter_window.h"
+#include "stillsaver/filter_window.h"
 
 #include "core/encoder.h"
-#include "frame_save.h"
-#include "resource.h"
-#include "save_settings.h"
-#include "settings_dialog.h"
+#include "stillsaver/frame_save.h"
+#include "stillsaver/resource.h"
+#include "stillsaver/save_settings.h"
+#include "stillsaver/settings_dialog.h"
 
 namespace stillsaver {
 
@@ -13,17 +13,26 @@ namespace {
 constexpr char kSaveCaption[] = "現在のフレームをJPEG保存";
 constexpr char kSettingsCaption[] = "設定";
 
+// The two buttons side by side along the top of the client area, which is just their size.
+constexpr int kButtonHeight = 32;
+constexpr int kSaveButtonWidth = 180;
+constexpr int kSettingsButtonWidth = 64;
+constexpr int kClientWidth = kSaveButtonWidth + kSettingsButtonWidth;  // 244
+constexpr int kClientHeight = kButtonHeight;
+
 void CreateButton(HWND parent, HINSTANCE instance, const char* text, int x, int width, int id) {
   HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, 0, width,
-                                32, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                instance, nullptr);
+                                kButtonHeight, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                                nullptr);
   SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                FALSE);
 }
 
 BOOL OnWindowReady(HWND window, host::FilterTable* filter) {
-  CreateButton(window, filter->instance, kSaveCaption, 0, 180, IDC_SAVE_FRAME);
-  CreateButton(window, filter->instance, kSettingsCaption, 180, 64, IDC_SHOW_SETTINGS);
+  CreateButton(window, filter->instance, kSaveCaption, 0, kSaveButtonWidth, IDC_SAVE_FRAME);
+  CreateButton(window, filter->instance, kSettingsCaption, kSaveButtonWidth, kSettingsButtonWidth,
+               IDC_SHOW_SETTINGS);
   LoadFilterSettings(filter);
   CreateSettingsDialog(window, filter->instance);
   return TRUE;
@@ -35,9 +44,9 @@ BOOL OnFilterEnding(host::FilterTable* filter) {
   return FALSE;
 }
 
-// The client area holds the two buttons side by side: 244 x 32.
+// The client area holds the two buttons side by side.
 BOOL OnSizing(HWND window) {
-  RECT r = {0, 0, 244, 32};
+  RECT r = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, WS_CAPTION | WS_SYSMENU, FALSE, 0);
   SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOMOVE);

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "folder_text.h"
-#include "settings_dialog.h"
+#include "stillsaver/folder_text.h"
+#include "stillsaver/settings_dialog.h"
 
 namespace stillsaver {
 

@@ -1,30 +1,38 @@
 #include "folder_text.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "core/cp932_path.h"
 
 namespace stillsaver {
 
-namespace {
-
-// Lead bytes of two-byte characters in code page 932.
-bool IsLeadByte932(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-}  // namespace
-
 void EndWithBackslash(char* folder, size_t size) {
   const size_t len = std::strlen(folder);
-  bool endsWithBackslash = false;
-  for (size_t i = 0; i < len; ++i) {
-    if (IsLeadByte932(static_cast<unsigned char>(folder[i])) && i + 1 < len) {
-      endsWithBackslash = false;
-      ++i;
-    } else {
-      endsWithBackslash = folder[i] == '\\';
-    }
-  }
+  const bool endsWithBackslash = len > 0 && core::Cp932NameStart(folder, "\\") == len;
   if (endsWithBackslash || len + 2 > size) return;
   folder[len] = '\\';
   folder[len + 1] = '\0';
+}
+
+void ModuleBaseName(const char* path, char (&base)[kBaseNameSize]) {
+  const size_t start = core::Cp932NameStart(path, "\\/:");
+  const size_t end = core::Cp932ExtensionStart(path, start);
+  size_t n = end - start;
+  if (n > kBaseNameSize - 1) n = kBaseNameSize - 1;
+  std::memcpy(base, path + start, n);
+  base[n] = '\0';
+}
+
+void SuffixedName(char* out, size_t size, const char* prefix, const char* base) {
+  if (size == 0) return;
+  size_t used = 0;
+  for (const char* part : {prefix, base, ")"}) {
+    const size_t n = std::min(std::strlen(part), size - 1 - used);
+    std::memcpy(out + used, part, n);
+    used += n;
+  }
+  out[used] = '\0';
 }
 
 }  // namespace stillsaver

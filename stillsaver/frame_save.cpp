@@ -1,4 +1,4 @@
-#include "frame_save.h"
+#include "stillsaver/frame_save.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -6,14 +6,19 @@
 #include <ctime>
 
 #include "core/encoder.h"
-#include "resource.h"
-#include "save_settings.h"
+#include "host/pixel_yc.h"
+#include "stillsaver/resource.h"
+#include "stillsaver/save_settings.h"
 
 namespace stillsaver {
 
 namespace {
 
 constexpr int kNameSize = 520;
+
+// The pause after a successful save, in milliseconds: two clicks in quick succession still get
+// file names of different milliseconds.
+constexpr DWORD kPauseAfterSaveMs = 10;
 
 // Now as seconds since 1970 and microseconds.
 void ReadClock(time_t* seconds, long* microseconds) {
@@ -81,7 +86,9 @@ void SaveCurrentFrame(HWND filterWindow, host::EditHandle edit, host::FilterTabl
     core::DestroyEncoder(&encoder);
     return;
   }
-  core::EncodeFrame(&encoder, file, rows, static_cast<ptrdiff_t>(width) * 6);
+  // The editor's frame cache holds the rows packed.
+  core::EncodeFrame(&encoder, file, rows,
+                    static_cast<ptrdiff_t>(host::YcRowStride(width, host::YcRowLayout::kPacked)));
   std::fclose(file);
   core::DestroyEncoder(&encoder);
 
@@ -90,7 +97,7 @@ void SaveCurrentFrame(HWND filterWindow, host::EditHandle edit, host::FilterTabl
     return;
   }
   if (saveSettings.beep != 0) MessageBeep(MB_ICONASTERISK);
-  Sleep(10);
+  Sleep(kPauseAfterSaveMs);
 }
 
 }  // namespace stillsaver

@@ -12,10 +12,29 @@
 #define IDC_QUALITY 106
 #define IDC_OPTIMIZE 107
 #define IDC_PROGRESSIVE 108
-#define IDC_SAMPLING_FIRST 110  // 110..116: downsampling 0..6
 #define IDC_BROWSE 117
 #define IDC_BEEP 118
-#define IDC_QUANT_FIRST 119     // 119..121: table sets 0..2
-#define IDC_MATRIX_FIRST 122    // 122..123: colour matrix 0..1
+
+// Downsampling 0..6.
+#define IDC_SAMPLING_1X1 110
+#define IDC_SAMPLING_2X1 111
+#define IDC_SAMPLING_2X2 112
+#define IDC_SAMPLING_GRAY 113
+#define IDC_SAMPLING_1X2 114
+#define IDC_SAMPLING_4X2 115
+#define IDC_SAMPLING_2X4 116
+#define IDC_SAMPLING_FIRST IDC_SAMPLING_1X1
+
+// Quantization table sets 0..2.
+#define IDC_QUANT_STANDARD 119
+#define IDC_QUANT_PHOTO 120
+#define IDC_QUANT_ZIGZAG 121
+#define IDC_QUANT_FIRST IDC_QUANT_STANDARD
+
+// Colour matrix 0..1.
+#define IDC_MATRIX_NONE 122
+#define IDC_MATRIX_BT709 123
+#define IDC_MATRIX_FIRST IDC_MATRIX_NONE
+
 #define IDC_APPLY 126
 #define IDC_CUSTOM_SCRIPT 127

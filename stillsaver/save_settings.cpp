@@ -1,13 +1,27 @@
-#include "save_settings.h"
+#include "stillsaver/save_settings.h"
 
-#include "folder_text.h"
+#include "stillsaver/folder_text.h"
 
 #include <windows.h>
 
 
 namespace stillsaver {
 
-SaveSettings saveSettings = {"", 75, 1, 1, 2, 0, 1, 0, 0};
+namespace {
+constexpr core::EncoderSettings kEncoderDefaults = core::kDefaultEncoderSettings;
+}  // namespace
+
+SaveSettings saveSettings = {
+    "",                                 // path: the current directory, at the first load
+    kEncoderDefaults.quality,           // quality
+    kEncoderDefaults.optimize,          // optimize
+    kEncoderDefaults.progression,       // progression
+    kEncoderDefaults.downsampling,      // downsampling
+    kEncoderDefaults.quantize,          // quantize
+    1,                                  // beep
+    kEncoderDefaults.colormatrix,       // colormatrix
+    kEncoderDefaults.progression_mine,  // progression_mine
+};
 
 namespace {
 

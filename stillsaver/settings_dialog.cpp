@@ -1,12 +1,11 @@
-#include "settings_dialog.h"
-
-#include <commctrl.h>
+#include "stillsaver/settings_dialog.h"
 
 #include <cstring>
 
-#include "filter_table.h"
-#include "resource.h"
-#include "save_settings.h"
+#include "stillsaver/filter_table.h"
+#include "stillsaver/resource.h"
+#include "stillsaver/save_settings.h"
+#include "ui/dialog_controls.h"
 
 namespace stillsaver {
 
@@ -14,38 +13,20 @@ namespace {
 
 HWND settingsDialog = nullptr;
 
-void ShowQuality(HWND dialog, int quality) {
-  char text[64];
-  wsprintfA(text, "圧縮品質 %d", quality);
-  SetDlgItemTextA(dialog, IDC_QUALITY_LABEL, text);
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-void CheckIf(HWND dialog, int id, int32_t value) {
-  if (value != 0) CheckDlgButton(dialog, id, BST_CHECKED);
-}
+constexpr ui::EncoderControls kEncoderControls = {
+    {IDC_QUALITY, IDC_QUALITY_LABEL}, IDC_OPTIMIZE, IDC_PROGRESSIVE,
+    ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
+constexpr ui::RadioGroup kColorMatrix = ui::ColorMatrixRadios(IDC_MATRIX_FIRST);
 
 INT_PTR OnInitDialog(HWND dialog) {
   const SaveSettings& s = saveSettings;
   SetWindowTextA(dialog, dialogTitle);
   SetDlgItemTextA(dialog, IDC_FOLDER, s.path);
-  HWND quality = GetDlgItem(dialog, IDC_QUALITY);
-  SendMessageA(quality, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
-  SendMessageA(quality, TBM_SETTICFREQ, 10, 0);
-  SendMessageA(quality, TBM_SETPAGESIZE, 0, 10);
-  SendMessageA(quality, TBM_SETPOS, TRUE, s.quality);
-  ShowQuality(dialog, s.quality);
-  CheckIf(dialog, IDC_OPTIMIZE, s.optimize);
-  CheckIf(dialog, IDC_BEEP, s.beep);
-  CheckIf(dialog, IDC_PROGRESSIVE, s.progression);
-  CheckIf(dialog, IDC_CUSTOM_SCRIPT, s.progression_mine);
+  ui::ShowEncoderFields(dialog, kEncoderControls, s);
+  ui::CheckIfSet(dialog, IDC_BEEP, s.beep);
+  ui::CheckIfSet(dialog, IDC_CUSTOM_SCRIPT, s.progression_mine);
   EnableWindow(GetDlgItem(dialog, IDC_CUSTOM_SCRIPT), s.progression != 0);
-  const bool knownSampling = s.downsampling >= 0 && s.downsampling <= 6;
-  CheckDlgButton(dialog, IDC_SAMPLING_FIRST + (knownSampling ? s.downsampling : 2), BST_CHECKED);
-  const int quant = (s.quantize == 1 || s.quantize == 2) ? s.quantize : 0;
-  CheckDlgButton(dialog, IDC_QUANT_FIRST + quant, BST_CHECKED);
-  CheckDlgButton(dialog, IDC_MATRIX_FIRST + (s.colormatrix == 1 ? 1 : 0), BST_CHECKED);
+  ui::CheckRadio(dialog, kColorMatrix, s.colormatrix);
   return TRUE;
 }
 
@@ -53,22 +34,10 @@ INT_PTR OnInitDialog(HWND dialog) {
 void Apply(HWND dialog) {
   SaveSettings& s = saveSettings;
   GetDlgItemTextA(dialog, IDC_FOLDER, s.path, kFolderSize);
-  s.quality = static_cast<int32_t>(SendDlgItemMessageA(dialog, IDC_QUALITY, TBM_GETPOS, 0, 0));
-  s.optimize = Checked(dialog, IDC_OPTIMIZE) ? 1 : 0;
-  s.beep = Checked(dialog, IDC_BEEP) ? 1 : 0;
-  s.progression = Checked(dialog, IDC_PROGRESSIVE) ? 1 : 0;
-  s.progression_mine = Checked(dialog, IDC_CUSTOM_SCRIPT) ? 1 : 0;
-  // The 4:2:0 radio (value 2) is the fallback and is never asked.
-  static const int kAsked[] = {0, 1, 3, 4, 5, 6};
-  s.downsampling = 2;
-  for (int value : kAsked) {
-    if (Checked(dialog, IDC_SAMPLING_FIRST + value)) {
-      s.downsampling = value;
-      break;
-    }
-  }
-  s.quantize = Checked(dialog, IDC_QUANT_FIRST + 1) ? 1 : (Checked(dialog, IDC_QUANT_FIRST + 2) ? 2 : 0);
-  s.colormatrix = Checked(dialog, IDC_MATRIX_FIRST + 1) ? 1 : 0;
+  ui::StoreEncoderFields(dialog, kEncoderControls, &s);
+  s.beep = ui::CheckedValue(dialog, IDC_BEEP);
+  s.progression_mine = ui::CheckedValue(dialog, IDC_CUSTOM_SCRIPT);
+  s.colormatrix = ui::CheckedRadio(dialog, kColorMatrix);
 }
 
 INT_PTR OnBrowse(HWND dialog) {
@@ -93,7 +62,7 @@ INT_PTR OnCommand(HWND dialog, int id) {
       ShowWindow(dialog, SW_HIDE);
       return TRUE;
     case IDC_PROGRESSIVE:
-      EnableWindow(GetDlgItem(dialog, IDC_CUSTOM_SCRIPT), Checked(dialog, IDC_PROGRESSIVE));
+      EnableWindow(GetDlgItem(dialog, IDC_CUSTOM_SCRIPT), ui::IsChecked(dialog, IDC_PROGRESSIVE));
       return FALSE;
     case IDC_BROWSE:
       return OnBrowse(dialog);
@@ -102,11 +71,52 @@ INT_PTR OnCommand(HWND dialog, int id) {
   }
 }
 
+// The label follows the trackbar; the setting changes only when applied.
 INT_PTR OnHScroll(HWND dialog, LPARAM lParam) {
-  HWND quality = GetDlgItem(dialog, IDC_QUALITY);
-  if (reinterpret_cast<HWND>(lParam) != quality) return FALSE;
-  ShowQuality(dialog, static_cast<int>(SendMessageA(quality, TBM_GETPOS, 0, 0)));
-  return TRUE;
+  return ui::FollowQuality(dialog, kEncoderControls.quality, lParam) ? TRUE : FALSE;
+}
+
+bool Contains(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+bool Overlaps(const RECT& a, const RECT& b) {
+  RECT common;
+  return IntersectRect(&common, &a, &b) != FALSE;
+}
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+// The template puts the dialog over the filter window, where it hides the save button. Unless
+// it already stands clear of the filter window and on the screen (where the user left it), it
+// moves beside the window: right, below, left or above, the first that fits in the work area
+// of the window's monitor; where none fits, as near the right as the work area allows.
+void PlaceBesideOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT filter, current;
+  MONITORINFO monitor = {sizeof monitor};
+  if (owner == nullptr || !GetWindowRect(owner, &filter) || !GetWindowRect(dialog, &current) ||
+      !GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return;
+  }
+  const RECT& work = monitor.rcWork;
+  if (Contains(work, current) && !Overlaps(current, filter)) return;
+  const int width = current.right - current.left, height = current.bottom - current.top;
+  const int maxX = work.right - width, maxY = work.bottom - height;
+  const POINT tries[] = {{filter.right, Clamp(filter.top, work.top, maxY)},
+                         {Clamp(filter.left, work.left, maxX), filter.bottom},
+                         {filter.left - width, Clamp(filter.top, work.top, maxY)},
+                         {Clamp(filter.left, work.left, maxX), filter.top - height}};
+  POINT at = {Clamp(filter.right, work.left, maxX), Clamp(filter.top, work.top, maxY)};
+  for (const POINT& p : tries) {
+    const RECT r = {p.x, p.y, p.x + width, p.y + height};
+    if (Contains(work, r) && !Overlaps(r, filter)) {
+      at = p;
+      break;
+    }
+  }
+  SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -128,13 +138,18 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }
 
 void CreateSettingsDialog(HWND owner, HINSTANCE instance) {
-  // The trackbar's window class must exist before the template is instantiated.
-  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  // A second "window ready" without a "filter ending" between them reloads the settings: the
+  // old dialog still shows the record from before (its OK would write that back) and would be
+  // left alive with nothing keeping its handle, so it goes and a fresh one shows the reload.
+  DestroySettingsDialog();
+  ui::RegisterTrackbarClass();
   settingsDialog = CreateDialogParamA(instance, "CONFIG", owner, SettingsDialogProc, 0);
 }
 
-void ShowSettingsDialog() { ShowWindow(settingsDialog, SW_SHOW); }
+void ShowSettingsDialog() {
+  if (settingsDialog != nullptr && !IsWindowVisible(settingsDialog)) PlaceBesideOwner(settingsDialog);
+  ShowWindow(settingsDialog, SW_SHOW);
+}
 
 void DestroySettingsDialog() {
   if (settingsDialog != nullptr) DestroyWindow(settingsDialog);

@@ -6,7 +6,9 @@
 
 namespace stillsaver {
 
+// Replaces a dialog that an earlier "window ready" created.
 void CreateSettingsDialog(HWND owner, HINSTANCE instance);
+// Opens the dialog beside the filter window, on the screen, unless it already stands clear.
 void ShowSettingsDialog();
 void DestroySettingsDialog();
 

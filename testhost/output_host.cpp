@@ -21,7 +21,7 @@ OutputHost::OutputHost(int width, int height, int frames, std::string savePath)
   job_.Progress = Progress;
   job_.FrameDone = FrameDone;
   job_.FetchFrame = FetchFrame;
-  const int stride = (width * 6 + 3) & ~3;
+  const int64_t stride = host::YcRowStride(width, host::YcRowLayout::kPadded);
   uint32_t seed = 0x2545F491u;
   for (int f = 0; f < (frames > 0 ? frames : 0); ++f) {
     OutputFrame frame;
@@ -72,6 +72,7 @@ void* __cdecl OutputHost::FetchFrame(int index, DWORD fourcc) {
                  static_cast<char>((fourcc >> 16) & 0xFF), static_cast<char>(fourcc >> 24), 0};
   current->calls_.push_back("fetch " + std::to_string(index) + " " + tag);
   current->lastFetched_ = index;
+  if (current->frameSource) return index == current->nullFetchAt ? nullptr : current->frameSource(index);
   if (index == current->nullFetchAt || index < 0 ||
       index >= static_cast<int>(current->frames_.size())) {
     return nullptr;

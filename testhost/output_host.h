@@ -13,12 +13,13 @@
 
 namespace testhost {
 
-// One frame as the editor keeps it for output: rows (width * 6 + 3) & ~3 bytes apart, the
+// One frame as the editor keeps it for output: rows padded to a multiple of 4 bytes, the
 // padding bytes filled with garbage.
 struct OutputFrame {
   std::vector<uint8_t> bytes;
   host::PixelYC* row(int y, int width) {
-    return reinterpret_cast<host::PixelYC*>(bytes.data() + y * ((width * 6 + 3) & ~3));
+    return reinterpret_cast<host::PixelYC*>(
+        bytes.data() + y * host::YcRowStride(width, host::YcRowLayout::kPadded));
   }
 };
 
@@ -37,6 +38,9 @@ class OutputHost {
   int nullFetchAt = -1;  // fetch frame returns no block for this index
   // Runs inside the frame-done notification (to look at the disk at that moment).
   std::function<void(int frameIndex)> onFrameDone;
+  // When set, the fetch hands out what this returns instead of the frames above (a long clip
+  // made one frame at a time; construct the host with 0 frames and set job().frameCount).
+  std::function<void*(int frameIndex)> frameSource;
 
   // Calls the table's output callback with a misaligned stack; returns its result.
   int Run(const host::OutputTable* table);

@@ -10,8 +10,17 @@ std::string ProgramDir() {
   return slash == std::string::npos ? std::string(".") : s.substr(0, slash);
 }
 
+namespace {
+// A drive-letter or UNC path names the DLL itself; anything else is beside the program.
+bool IsAbsolute(const std::string& path) {
+  return (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+         path.rfind("\\\\", 0) == 0;
+}
+}  // namespace
+
 PluginModule::PluginModule(const std::string& fileName)
-    : module_(LoadLibraryA((ProgramDir() + "\\" + fileName).c_str())) {}
+    : module_(LoadLibraryA(
+          (IsAbsolute(fileName) ? fileName : ProgramDir() + "\\" + fileName).c_str())) {}
 
 PluginModule::~PluginModule() {
   if (module_ != nullptr) FreeLibrary(module_);

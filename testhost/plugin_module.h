@@ -14,7 +14,8 @@ namespace testhost {
 // The folder of the running test program (the plug-in DLLs are copied next to it by the build).
 std::string ProgramDir();
 
-// LoadLibraryA on a DLL beside the test program; FreeLibrary when destroyed.
+// LoadLibraryA on a DLL beside the test program, or on an absolute path (the demonstration
+// loads a release folder); FreeLibrary when destroyed.
 class PluginModule {
  public:
   explicit PluginModule(const std::string& fileName);

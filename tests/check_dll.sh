@@ -8,8 +8,12 @@ dump=$(i686-w64-mingw32-objdump -p "$dll")
 fail=0
 grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$dll")" \
   || { echo "not a PE32 i386 file: $dll"; fail=1; }
-grep -qE '^Characteristics .*' <<<"$dump" && grep -q 'DLL' <<<"$dump" \
-  || { echo "not a DLL: $dll"; fail=1; }
+# The file header's Characteristics word must carry IMAGE_FILE_DLL (0x2000); "DLL" elsewhere in
+# the dump (DllCharacteristics, "DLL Name:" of the imports) says nothing about this file.
+characteristics=$(sed -nE 's/^Characteristics (0x[0-9a-fA-F]+)$/\1/p' <<<"$dump")
+if [ -z "$characteristics" ] || (( (characteristics & 0x2000) == 0 )); then
+  echo "not a DLL (Characteristics ${characteristics:-missing}): $dll"; fail=1
+fi
 
 exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -nE 's/^\s+\[ *[0-9]+\] (.+)$/\1/p' | sort)
 want=$(printf '%s\n' "$@" | sort)

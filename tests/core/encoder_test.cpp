@@ -125,13 +125,9 @@ std::array<int, 64> ChromaOf(int set) {
 
 // Set 2 luma: DC 16, the AC coefficient at zigzag position k is 13 + k.
 std::array<int, 64> Set2Luma() {
-  const int zigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-                          12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-                          35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-                          58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
   std::array<int, 64> t{};
   t[0] = 16;
-  for (int k = 1; k < 64; ++k) t[zigzag[k]] = 13 + k;
+  for (int k = 1; k < 64; ++k) t[testsupport::kZigzagToNatural[k]] = 13 + k;
   return t;
 }
 

@@ -14,6 +14,7 @@
 #endif
 
 #include "core/encoder.h"
+#include "tests/support/ctest_only.h"
 #include "tests/support/frames.h"
 #include "tests/support/jpeg_inspect.h"
 
@@ -78,9 +79,7 @@ TEST(LibraryFailure, WriteFailingInMidImage) {
 TEST(LibraryFailure, PartialFileStaysOnDisk) {
 #if defined(_WIN32)
   // Under Wine the limit is set by the test runner (WINE_RUN_FSIZE_BLOCKS of wine-run.sh).
-  const char* limit = std::getenv("EXPECT_FILE_SIZE_LIMIT");
-  if (limit == nullptr) GTEST_SKIP() << "run through CTest, which sets the file-size limit";
-  const long maxBytes = std::atol(limit);
+  FILE_SIZE_LIMIT_FROM_CTEST_OR_SKIP(maxBytes);
 #else
   const long maxBytes = 8192;
   std::signal(SIGXFSZ, SIG_IGN);

@@ -91,7 +91,9 @@ std::vector<uint8_t> WithFrameSize(std::vector<uint8_t> b, int width, int height
   return b;
 }
 
-int Stride(int width) { return (width * 6 + 3) & ~3; }
+int Stride(int width) {
+  return static_cast<int>(host::YcRowStride(width, host::YcRowLayout::kPadded));
+}
 
 std::vector<uint8_t> Garbage(size_t bytes, uint32_t seed) {
   testsupport::Lcg rng{seed};

@@ -151,5 +151,24 @@ INSTANTIATE_TEST_SUITE_P(Files, RealWorld, ::testing::ValuesIn(RealWorldFiles())
                            return name;
                          });
 
+// A scan whose AC Huffman table is defined only after it, before the end of the file: libjpeg
+// decodes the scan with its standard table (and warns). A decoder that kept the tables of an
+// earlier pass would decode every later read with the late table instead.
+TEST(Rereads, TableDefinedAfterItsScanDecodesAlike) {
+  const std::string path = std::string(PICREADER_KEPT_FILES) + "/reread-table-after-scan.jpg";
+  Decoded direct;
+  ASSERT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(path), &direct));
+  void* h = Open(path);
+  ASSERT_NE(h, nullptr);
+  const int bytes = Stride(direct.width) * direct.height;
+  for (int read = 1; read <= 3; ++read) {
+    std::vector<uint8_t> buffer = Garbage(bytes, 3);
+    const std::vector<uint8_t> want = ExpectedFrame(direct, buffer);
+    EXPECT_EQ(Read(h, 0, buffer.data()), bytes) << "read " << read;
+    EXPECT_EQ(buffer, want) << "read " << read;
+  }
+  EXPECT_EQ(Close(h), 1);
+}
+
 }  // namespace
 }  // namespace picreadertest

@@ -93,12 +93,8 @@ void LookAtState(HWND dialog, Seen& seen) {
     if (IsChecked(dialog, id)) seen.checked.push_back(id);
 }
 
-// Moves the trackbar as a drag would end: new position, then the scroll notification.
-void MoveTrackbar(HWND dialog, int pos) {
-  HWND track = GetDlgItem(dialog, 106);
-  SendMessageA(track, TBM_SETPOS, TRUE, pos);
-  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(track));
-}
+// The quality trackbar, moved as a drag would end.
+void MoveTrackbar(HWND dialog, int pos) { wintest::MoveTrackbar(dialog, 106, pos); }
 
 class SeqwriterDialog : public SeqwriterTest {
  protected:

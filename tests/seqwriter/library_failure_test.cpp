@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "tests/seqwriter/seqwriter_fixture.h"
+#include "tests/support/ctest_only.h"
 #include "tests/support/jpeg_inspect.h"
 #include "tests/win/win_files.h"
 
@@ -13,9 +14,8 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST_F(SeqwriterTest, LibraryFailureInTheLastFrameEndsEveryLaterExport) {
-  const char* limit = std::getenv("EXPECT_FILE_SIZE_LIMIT");
-  if (limit == nullptr) GTEST_SKIP() << "run through CTest, which sets the file-size limit";
-  const size_t maxBytes = std::strtoul(limit, nullptr, 10);
+  FILE_SIZE_LIMIT_FROM_CTEST_OR_SKIP(limit);
+  const size_t maxBytes = static_cast<size_t>(limit);
 
   wintest::ScratchDir dir("sw_failure");
   Config c;
@@ -49,9 +49,9 @@ TEST_F(SeqwriterTest, LibraryFailureInTheLastFrameEndsEveryLaterExport) {
   EXPECT_EQ(dir.List(), (Strings{"clip_0000.jpg", "clip_0001.jpg", "clip_0002.jpg"}));
   for (const char* done : {"clip_0000.jpg", "clip_0001.jpg"}) {
     testsupport::Decoded d;
-    EXPECT_TRUE(testsupport::DecodeJpeg(wintest::ReadBytes(dir / done), &d)) << done;
+    EXPECT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(dir / done), &d)) << done;
   }
-  const std::vector<uint8_t> partial = wintest::ReadBytes(dir / "clip_0002.jpg");
+  const std::vector<uint8_t> partial = testsupport::ReadFileBytes(dir / "clip_0002.jpg");
   ASSERT_GE(partial.size(), 2u);
   EXPECT_LE(partial.size(), maxBytes);
   EXPECT_EQ(partial[0], 0xFF);

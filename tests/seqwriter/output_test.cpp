@@ -29,14 +29,14 @@ Strings CallsOfFrames(int from, int to, int count) {
 
 JpegStructure Structure(const std::string& path) {
   JpegStructure s;
-  EXPECT_TRUE(testsupport::InspectJpeg(wintest::ReadBytes(path), &s)) << path;
+  EXPECT_TRUE(testsupport::InspectJpeg(testsupport::ReadFileBytes(path), &s)) << path;
   EXPECT_TRUE(s.endsWithEoi) << path;
   return s;
 }
 
 Decoded Decode(const std::string& path) {
   Decoded d;
-  EXPECT_TRUE(testsupport::DecodeJpeg(wintest::ReadBytes(path), &d)) << path;
+  EXPECT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(path), &d)) << path;
   return d;
 }
 
@@ -136,7 +136,7 @@ TEST_F(SeqwriterTest, PatternWithoutConversionKeepsTheLastFrame) {
   EXPECT_EQ(Export(host), 1);
   EXPECT_EQ(host.calls(), CallsOfFrames(0, 3, 3));
   EXPECT_EQ(dir.List(), (Strings{"clip_same.jpg", "ref_0000.jpg", "ref_0001.jpg", "ref_0002.jpg"}));
-  EXPECT_EQ(wintest::ReadBytes(dir / "clip_same.jpg"), wintest::ReadBytes(dir / "ref_0002.jpg"));
+  EXPECT_EQ(testsupport::ReadFileBytes(dir / "clip_same.jpg"), testsupport::ReadFileBytes(dir / "ref_0002.jpg"));
 }
 
 struct PathCase {
@@ -246,7 +246,7 @@ TEST_F(SeqwriterTest, RowPaddingNeverReachesTheFile) {
     }
     ASSERT_EQ(Export(a), 1);
     ASSERT_EQ(Export(b), 1);
-    EXPECT_EQ(wintest::ReadBytes(dir / "a_0000.jpg"), wintest::ReadBytes(dir / "b_0000.jpg"))
+    EXPECT_EQ(testsupport::ReadFileBytes(dir / "a_0000.jpg"), testsupport::ReadFileBytes(dir / "b_0000.jpg"))
         << "width " << width;
     EXPECT_EQ(Decode(dir / "a_0000.jpg").width, width);
   }
@@ -272,7 +272,7 @@ TEST_F(SeqwriterTest, GrayscaleIgnoresColourDifferences) {
   ASSERT_EQ(s.components.size(), 1u);
   EXPECT_EQ(s.components[0].h, 2);
   EXPECT_EQ(s.components[0].v, 2);
-  EXPECT_EQ(wintest::ReadBytes(dir / "a_0000.jpg"), wintest::ReadBytes(dir / "b_0000.jpg"));
+  EXPECT_EQ(testsupport::ReadFileBytes(dir / "a_0000.jpg"), testsupport::ReadFileBytes(dir / "b_0000.jpg"));
 }
 
 // The settings reach the encoder: sequential or progressive with the library's script, the

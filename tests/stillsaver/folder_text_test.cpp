@@ -40,4 +40,22 @@ TEST(FolderText, LongFolders) {
   EXPECT_EQ(Ended(f259, 260), f259);
 }
 
+std::string Base(const char* path) {
+  char base[stillsaver::kBaseNameSize];
+  stillsaver::ModuleBaseName(path, base);
+  return base;
+}
+
+// The display names come from the library's file name as _splitpath divides it.
+TEST(DisplayNames, BaseNameOfTheModule) {
+  EXPECT_EQ(Base("C:\\plugins\\stillsaver.dll"), "stillsaver");
+  EXPECT_EQ(Base("C:/x.y/a.b.auf"), "a.b");
+  EXPECT_EQ(Base("C:stillsaver2"), "stillsaver2");
+  EXPECT_EQ(Base("C:\\\x95\x5C.dll"), "\x95\x5C");  // the trail byte of "表" is no separator
+  EXPECT_EQ(Base(("C:\\" + std::string(300, 'n') + ".dll").c_str()), std::string(260, 'n'));
+  char name[12];
+  stillsaver::SuffixedName(name, sizeof name, "Pomtrel(", "abc");
+  EXPECT_STREQ(name, "Pomtrel(abc");  // cut to the buffer: the ')' has no room
+}
+
 }  // namespace

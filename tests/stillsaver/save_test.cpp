@@ -54,7 +54,7 @@ class StillsaverSave : public StillsaverTest {
   }
   JpegStructure Structure(const std::string& name) {
     JpegStructure s;
-    EXPECT_TRUE(testsupport::InspectJpeg(wintest::ReadBytes(dir_ / name), &s)) << name;
+    EXPECT_TRUE(testsupport::InspectJpeg(testsupport::ReadFileBytes(dir_ / name), &s)) << name;
     EXPECT_TRUE(s.endsWithEoi);
     return s;
   }
@@ -97,7 +97,10 @@ TEST_F(StillsaverSave, FileNamedFromTheLocalTime) {
 TEST_F(StillsaverSave, TwoSavesTwoFiles) {
   testhost::FilterHost& h = Start();
   h.Command(500);
-  Sleep(5);
+  // File names differ by the millisecond, and the system clock advances in ticks of about
+  // 15.6 ms: wait until it has moved past the millisecond in which the first save ended.
+  const int64_t firstSaveEnded = NowMs();
+  while (NowMs() == firstSaveEnded) Sleep(1);
   h.Command(500);
   EXPECT_EQ(dir_.List().size(), 2u);
 }
@@ -134,7 +137,7 @@ TEST_F(StillsaverSave, StructureFollowsTheSettings) {
     const Strings files = dir.List();
     ASSERT_EQ(files.size(), 1u) << c.what;
     JpegStructure s;
-    ASSERT_TRUE(testsupport::InspectJpeg(wintest::ReadBytes(dir / files[0]), &s)) << c.what;
+    ASSERT_TRUE(testsupport::InspectJpeg(testsupport::ReadFileBytes(dir / files[0]), &s)) << c.what;
     EXPECT_EQ(s.sofMarker, c.sof) << c.what;
     ASSERT_EQ(s.components.size(), c.components) << c.what;
     EXPECT_EQ(s.components[0].h, c.h) << c.what;
@@ -166,7 +169,7 @@ TEST_F(StillsaverSave, ColourMatrixChangesTheSamples) {
     const Strings files = dir.List();
     ASSERT_EQ(files.size(), 1u);
     testsupport::Decoded d;
-    ASSERT_TRUE(testsupport::DecodeJpeg(wintest::ReadBytes(dir / files[0]), &d));
+    ASSERT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(dir / files[0]), &d));
     ASSERT_EQ(d.components, 3);
     for (int p = 0; p < 7; ++p) {
       const uint8_t* want = matrix ? pixels[p].mode1 : pixels[p].mode0;
@@ -188,7 +191,7 @@ TEST_F(StillsaverSave, PackedRowsOfOddWidth) {
   h.Start();
   h.Command(500);
   testsupport::Decoded d;
-  ASSERT_TRUE(testsupport::DecodeJpeg(wintest::ReadBytes(dir_ / OnlyFile()), &d));
+  ASSERT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(dir_ / OnlyFile()), &d));
   ASSERT_EQ(d.width, 33);
   ASSERT_EQ(d.height, 17);
   for (int y = 0; y < 17; ++y) {

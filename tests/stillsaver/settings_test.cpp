@@ -5,12 +5,14 @@
 #include <map>
 
 #include "tests/stillsaver/stillsaver_fixture.h"
+#include "tests/support/jpeg_inspect.h"
 #include "tests/win/dialog_driver.h"
 #include "tests/win/win_files.h"
 
 namespace stillsavertest {
 namespace {
 
+using wintest::Click;
 using wintest::IsChecked;
 using wintest::WindowText;
 
@@ -32,14 +34,8 @@ std::vector<int> CheckedIds(HWND dialog) {
 
 int TrackPos(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, 106, TBM_GETPOS, 0, 0)); }
 
-void MoveTrackbar(HWND dialog, int pos) {
-  HWND track = GetDlgItem(dialog, 106);
-  SendMessageA(track, TBM_SETPOS, TRUE, pos);
-  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(track));
-}
-
-// A click that the dialog's own thread runs (the dialog is modeless, on this thread).
-void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+// The quality trackbar, moved as a drag would end.
+void MoveTrackbar(HWND dialog, int pos) { wintest::MoveTrackbar(dialog, 106, pos); }
 
 TEST_F(StillsaverTest, FirstStartWithAnEmptyStore) {
   testhost::FilterHost& h = Start();
@@ -212,8 +208,12 @@ TEST_F(StillsaverTest, SettingsPersistAcrossSessions) {
   const Strings files = dir.List();
   ASSERT_EQ(files.size(), 2u);
   for (const std::string& f : files) {
-    const std::vector<uint8_t> bytes = wintest::ReadBytes(dir / f);
+    const std::vector<uint8_t> bytes = testsupport::ReadFileBytes(dir / f);
     ASSERT_GT(bytes.size(), 200u);
+    // The applied grayscale reached both saves: one component, where the default has three.
+    testsupport::JpegStructure s;
+    ASSERT_TRUE(testsupport::InspectJpeg(bytes, &s)) << f;
+    EXPECT_EQ(s.components.size(), 1u) << f;
   }
 }
 

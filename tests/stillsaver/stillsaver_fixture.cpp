@@ -4,24 +4,8 @@
 
 namespace stillsavertest {
 
-namespace {
-struct Search {
-  HWND owner, found;
-};
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<Search*>(lParam);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && wintest::ClassName(hwnd) == "#32770") {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-}  // namespace
-
 HWND SettingsDialogOf(HWND filterWindow) {
-  Search s{filterWindow, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return wintest::FindOwnedDialog(GetCurrentThreadId(), filterWindow, false);
 }
 
 }  // namespace stillsavertest

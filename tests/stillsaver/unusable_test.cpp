@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "tests/stillsaver/stillsaver_fixture.h"
+#include "tests/support/ctest_only.h"
+#include "tests/support/file_bytes.h"
 #include "tests/win/dialog_driver.h"
 #include "tests/win/win_files.h"
 
@@ -10,8 +12,7 @@ namespace stillsavertest {
 namespace {
 
 TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
-  const char* limit = std::getenv("EXPECT_FILE_SIZE_LIMIT");
-  if (limit == nullptr) GTEST_SKIP() << "run through CTest, which sets the file-size limit";
+  FILE_SIZE_LIMIT_FROM_CTEST_OR_SKIP(limit);
   wintest::ScratchDir dir("ss_unusable");
   store_.strings["path"] = dir.path() + "\\";
   store_.ints = {{"qualty", 100}, {"progression", 0}, {"downsampling", 0}};
@@ -33,9 +34,9 @@ TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
   // The truncated file stays.
   const Strings files = dir.List();
   ASSERT_EQ(files.size(), 1u);
-  const std::vector<uint8_t> partial = wintest::ReadBytes(dir / files[0]);
+  const std::vector<uint8_t> partial = testsupport::ReadFileBytes(dir / files[0]);
   ASSERT_GE(partial.size(), 2u);
-  EXPECT_LE(partial.size(), std::strtoul(limit, nullptr, 10));
+  EXPECT_LE(partial.size(), static_cast<size_t>(limit));
   EXPECT_EQ(partial[0], 0xFF);
   EXPECT_EQ(partial[1], 0xD8);
   EXPECT_FALSE(partial[partial.size() - 2] == 0xFF && partial.back() == 0xD9);

@@ -24,8 +24,12 @@ struct Frame {
   }
 };
 
-inline ptrdiff_t PackedStride(int width) { return static_cast<ptrdiff_t>(width) * 6; }
-inline ptrdiff_t AlignedStride(int width) { return (static_cast<ptrdiff_t>(width) * 6 + 3) & ~3; }
+inline ptrdiff_t PackedStride(int width) {
+  return static_cast<ptrdiff_t>(host::YcRowStride(width, host::YcRowLayout::kPacked));
+}
+inline ptrdiff_t AlignedStride(int width) {
+  return static_cast<ptrdiff_t>(host::YcRowStride(width, host::YcRowLayout::kPadded));
+}
 
 // A frame whose padding bytes (stride beyond width * 6) hold pseudo-random garbage.
 Frame MakeFrame(int width, int height, ptrdiff_t stride, uint32_t seed);

@@ -2,30 +2,22 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
 namespace testsupport {
 
-namespace {
-
-// Position of the natural-order coefficient at each zigzag index (JPEG standard, figure A.6).
-constexpr int kZigzagToNatural[64] = {
+const int kZigzagToNatural[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
     12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
     35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
     58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
+namespace {
+
 int U16(const std::vector<uint8_t>& b, size_t i) { return (b[i] << 8) | b[i + 1]; }
 
 }  // namespace
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 bool InspectJpeg(const std::vector<uint8_t>& b, JpegStructure* out) {
   JpegStructure s;

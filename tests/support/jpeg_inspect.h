@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.h"
+
 namespace testsupport {
+
+// The natural-order (row-major) position of the coefficient at each zigzag index, as the JPEG
+// standard's figure A.6 orders them.
+extern const int kZigzagToNatural[64];
 
 struct Scan {
   std::vector<int> components;  // component indices in frame order
@@ -31,8 +37,6 @@ struct JpegStructure {
   int huffmanTableSegments = 0;
   bool endsWithEoi = false;
 };
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
 // Walks the markers; false when the bytes are not a well-formed JPEG stream.
 bool InspectJpeg(const std::vector<uint8_t>& bytes, JpegStructure* out);

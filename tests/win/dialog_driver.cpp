@@ -1,5 +1,7 @@
 #include "tests/win/dialog_driver.h"
 
+#include <commctrl.h>
+
 namespace wintest {
 
 OwnerWindow::OwnerWindow()
@@ -37,26 +39,32 @@ BOOL CALLBACK FindOwned(HWND hwnd, LPARAM lParam) {
 
 DWORD WINAPI RunScript(LPVOID param) {
   auto* t = static_cast<ScriptThread*>(param);
-  Search s{t->owner, nullptr, true};
-  for (int i = 0; i < 400 && s.found == nullptr; ++i) {
-    EnumThreadWindows(t->mainThread, FindOwned, reinterpret_cast<LPARAM>(&s));
-    if (s.found == nullptr) Sleep(25);
+  HWND found = nullptr;
+  for (int i = 0; i < 400 && found == nullptr; ++i) {
+    found = FindOwnedDialog(t->mainThread, t->owner, true);
+    if (found == nullptr) Sleep(25);
   }
-  if (s.found == nullptr) {
+  if (found == nullptr) {
     // No visible dialog to drive: close a hidden one, if any, so that the test ends.
-    Search hidden{t->owner, nullptr, false};
-    EnumThreadWindows(t->mainThread, FindOwned, reinterpret_cast<LPARAM>(&hidden));
-    if (hidden.found != nullptr) PostMessageA(hidden.found, WM_CLOSE, 0, 0);
+    if (HWND hidden = FindOwnedDialog(t->mainThread, t->owner, false)) {
+      PostMessageA(hidden, WM_CLOSE, 0, 0);
+    }
     return 0;
   }
   t->run->found = true;
-  (*t->script)(s.found);
-  t->run->closedByScript = WaitUntilGone(s.found);
-  if (!t->run->closedByScript) PostMessageA(s.found, WM_CLOSE, 0, 0);
+  (*t->script)(found);
+  t->run->closedByScript = WaitUntilGone(found);
+  if (!t->run->closedByScript) PostMessageA(found, WM_CLOSE, 0, 0);
   return 0;
 }
 
 }  // namespace
+
+HWND FindOwnedDialog(DWORD thread, HWND owner, bool visibleOnly) {
+  Search s{owner, nullptr, visibleOnly};
+  EnumThreadWindows(thread, FindOwned, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
 
 DialogRun RunModalDialog(HWND owner, const std::function<unsigned()>& open,
                          const std::function<void(HWND dialog)>& script) {
@@ -86,6 +94,12 @@ bool IsChecked(HWND dialog, int id) {
 }
 
 void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
+
+void MoveTrackbar(HWND dialog, int id, int pos) {
+  HWND track = GetDlgItem(dialog, id);
+  SendMessageA(track, TBM_SETPOS, TRUE, pos);
+  SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(track));
+}
 
 bool WaitUntilGone(HWND hwnd, int ms) {
   for (int waited = 0; waited < ms; waited += 20) {

@@ -33,11 +33,17 @@ struct DialogRun {
 DialogRun RunModalDialog(HWND owner, const std::function<unsigned()>& open,
                          const std::function<void(HWND dialog)>& script);
 
+// The first dialog (window class "#32770") of `thread` owned by `owner`, if `visibleOnly` only
+// a visible one; null when there is none.
+HWND FindOwnedDialog(DWORD thread, HWND owner, bool visibleOnly);
+
 // Small helpers for scripts.
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
 bool IsChecked(HWND dialog, int id);
-void Click(HWND dialog, int id);  // BM_CLICK on a button
+void Click(HWND dialog, int id);  // BM_CLICK on a button, run by the dialog's own thread
+// Moves trackbar `id` as a drag would end: the new position, then the scroll notification.
+void MoveTrackbar(HWND dialog, int id, int pos);
 bool WaitUntilGone(HWND hwnd, int ms = 5000);
 
 }  // namespace wintest

@@ -1,7 +1,6 @@
 #include "tests/win/win_files.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace wintest {
 
@@ -61,17 +60,6 @@ std::vector<std::string> ScratchDir::List() const {
 bool FileExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    std::fclose(f);
-  }
-  return bytes;
 }
 
 CurrentDir::CurrentDir(const std::string& path) {

@@ -29,7 +29,6 @@ class ScratchDir {
 };
 
 bool FileExists(const std::string& path);
-std::vector<uint8_t> ReadBytes(const std::string& path);
 
 // Changes the current directory for its lifetime.
 class CurrentDir {

@@ -1,0 +1,17 @@
+// The error manager of every libjpeg object in the plug-ins: the encoder's compressor and the
+// reader's decompressor. Header only, so the reader uses it without linking the encoding core.
+#pragma once
+
+#include <csetjmp>
+
+#include "core/jpeg_lib.h"
+
+namespace core {
+
+// libjpeg's error record extended by the landing place of the fatal-error hook.
+struct FatalErrorMgr {
+  jpeg_error_mgr pub;  // must stay first: libjpeg sees only this part
+  jmp_buf landing;
+};
+
+}  // namespace core

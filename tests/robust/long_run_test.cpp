@@ -1,0 +1,231 @@
+// Long runs through the three DLLs: reads (refused files among them), small exports, saves, both
+// settings dialogs and the filter window, round after round, with memory, handles, GDI objects
+// and windows measured after a warm-up and at the end. LONGRUN_ROUNDS sets the number of
+// measured rounds (a few by default; scripts/longrun.sh asks for many).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/host_contract.h"
+#include "tests/robust/resource_meter.h"
+#include "tests/win/dialog_driver.h"
+#include "tests/win/win_files.h"
+#include "testhost/filter_host.h"
+#include "testhost/input_host.h"
+#include "testhost/output_host.h"
+#include "testhost/plugin_module.h"
+
+namespace {
+
+using robust::Describe;
+using robust::Growth;
+using robust::Measure;
+using robust::Resources;
+
+// Memory moves in heap-sized steps; a handle, GDI object or window that one round leaks adds up
+// over the rounds. The same bounds hold for the short and the long run.
+constexpr robust::Tolerance kTolerance = {512 * 1024, 2, 2, 0};
+constexpr int kWarmUpRounds = 2;
+constexpr int kShortRunRounds = 6;
+constexpr int kCancel = 2;  // the CANCEL button of both settings dialogs
+
+int Rounds() {
+  const char* text = std::getenv("LONGRUN_ROUNDS");
+  const int n = text != nullptr ? std::atoi(text) : 0;
+  return n > 0 ? n : kShortRunRounds;
+}
+
+// Each measure sees a leak of one object more than its tolerance: the check turns red.
+TEST(ResourceMeasures, SeeDeliberateLeaks) {
+  {
+    const Resources before = Measure();
+    std::vector<void*> blocks;
+    for (int i = 0; i < 4; ++i) {  // twice the tolerance, in blocks the heap cannot hide
+      blocks.push_back(std::malloc(kTolerance.memoryBytes / 2));
+      std::memset(blocks.back(), 0x5A, kTolerance.memoryBytes / 2);
+    }
+    const Resources after = Measure();
+    const std::vector<std::string> grown = Growth(before, after, kTolerance);
+    EXPECT_EQ(grown.size(), 2u) << Describe(before) << " / " << Describe(after);
+    EXPECT_GT(after.pagefileUsage - before.pagefileUsage, kTolerance.memoryBytes);
+    EXPECT_GT(after.privateCommitted - before.privateCommitted, kTolerance.memoryBytes);
+    for (void* b : blocks) std::free(b);
+  }
+  {
+    const Resources before = Measure();
+    std::vector<HANDLE> handles;
+    for (int i = 0; i < kTolerance.handles; ++i) handles.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    wintest::ScratchDir dir("robust_leak");
+    handles.push_back(CreateFileA((dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Resources after = Measure();
+    EXPECT_EQ(after.handles - before.handles, kTolerance.handles + 1) << Describe(after);
+    EXPECT_EQ(Growth(before, after, kTolerance),
+              std::vector<std::string>{"handles " + std::to_string(before.handles) + " -> " +
+                                       std::to_string(after.handles)});
+    for (HANDLE h : handles) CloseHandle(h);
+    EXPECT_EQ(Measure().handles, before.handles);
+  }
+  {
+    const Resources before = Measure();
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3)));
+    const Resources after = Measure();
+    EXPECT_EQ(after.gdiObjects - before.gdiObjects, kTolerance.gdiObjects + 1) << Describe(after);
+    EXPECT_EQ(Growth(before, after, kTolerance).size(), 1u);
+    for (HBRUSH b : brushes) DeleteObject(b);
+    EXPECT_EQ(Measure().gdiObjects, before.gdiObjects);
+  }
+  {
+    const Resources before = Measure();
+    HWND window = CreateWindowExA(0, "STATIC", "leak", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND child = CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, window, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+    const Resources after = Measure();
+    EXPECT_EQ(after.windows - before.windows, 2) << Describe(after);
+    EXPECT_EQ(Growth(before, after, kTolerance).size(), 1u);
+    DestroyWindow(window);
+    EXPECT_EQ(Measure().windows, before.windows);
+  }
+}
+
+// The settings dialog the filter owns (created hidden at the window-ready message).
+struct DialogSearch {
+  HWND owner, found;
+};
+BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lParam) {
+  auto* s = reinterpret_cast<DialogSearch*>(lParam);
+  if (GetWindow(hwnd, GW_OWNER) == s->owner && wintest::ClassName(hwnd) == "#32770") {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+HWND SettingsDialogOf(HWND filterWindow) {
+  DialogSearch s{filterWindow, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Everything one round does, with the DLLs kept loaded for the whole run as the editor keeps
+// them.
+class Workload {
+ public:
+  Workload()
+      : dir_("robust_long"),
+        stillsaver_("stillsaver.dll"),
+        reader_("picreader.dll"),
+        seqwriter_("seqwriter.dll"),
+        output_(seqwriter_.CallGetter<host::OutputTable>("GetOutputPluginTable")) {
+    store_.strings["path"] = dir_.path() + "\\";
+    store_.ints = {{"beep", 0}};
+  }
+
+  bool Ready() const { return stillsaver_.loaded() && reader_.loaded() && output_ != nullptr; }
+
+  // One round; false (with the failure reported) when a plug-in answered wrongly.
+  bool Round() {
+    return Reads() && Exports() && FilterSession() && OutputDialog();
+  }
+
+ private:
+  bool Reads() {
+    const std::string files = ROBUST_MADE_FILES;
+    for (const char* name : {"progressive.jpg", "gray.jpg"}) {
+      host::InputHandle h = reader_.Open(files + "/" + name);
+      if (h == nullptr) return Fail(std::string("open ") + name);
+      host::InputStreamInfo info{};
+      if (reader_.InfoGet(h, &info) != 1) return Fail("describe");
+      const int bytes = ((info.format->biWidth * 6 + 3) & ~3) * info.format->biHeight;
+      std::vector<uint8_t> frame(bytes);
+      if (reader_.ReadVideo(h, 0, frame.data()) != bytes) return Fail(std::string("read ") + name);
+      reader_.Close(h);
+    }
+    // Refused with the module still usable: another colour space, a missing file.
+    if (reader_.Open(files + "/rgb.jpg") != nullptr) return Fail("rgb refused");
+    if (reader_.Open(dir_ / "missing.jpg") != nullptr) return Fail("missing refused");
+    return true;
+  }
+
+  bool Exports() {
+    for (int i = 0; i < 4; ++i) {
+      testhost::OutputHost job(16, 8, 3, dir_ / "clip.jpg");
+      if (job.Run(output_) != 1) return Fail("export");
+    }
+    return true;
+  }
+
+  bool FilterSession() {
+    testhost::FilterHost h("stillsaver.dll", &store_);
+    h.MakeFrame(32, 16);
+    h.Start();
+    h.Command(500);
+    h.Command(500);
+    HWND dialog = SettingsDialogOf(h.window());
+    if (dialog == nullptr) return Fail("settings dialog");
+    h.Command(501);
+    wintest::Click(dialog, kCancel);
+    const bool hidden = !IsWindowVisible(dialog);
+    h.End();
+    const std::vector<std::string> saved = dir_.List();
+    for (const std::string& name : saved) DeleteFileA((dir_ / name).c_str());
+    if (!hidden) return Fail("settings dialog hidden");
+    // The three export files and at least one save (two saves in one millisecond share a name).
+    if (saved.size() < 4) return Fail("saves");
+    return true;
+  }
+
+  bool OutputDialog() {
+    HMODULE instance = seqwriter_.handle();
+    const host::OutputTable* t = output_;
+    HWND owner = owner_.hwnd();
+    const wintest::DialogRun run = wintest::RunModalDialog(
+        owner,
+        [&] { return testhost::CallPlugin(t->config, testhost::Arg(owner), testhost::Arg(instance)); },
+        [](HWND dialog) { wintest::Click(dialog, kCancel); });
+    if (!run.found || !run.closedByScript) return Fail("output settings dialog");
+    return true;
+  }
+
+  bool Fail(const std::string& what) {
+    ADD_FAILURE() << what;
+    return false;
+  }
+
+  wintest::ScratchDir dir_;
+  testhost::SettingsStore store_;
+  testhost::PluginModule stillsaver_;  // keeps the filter DLL loaded between sessions
+  testhost::InputHost reader_;
+  testhost::PluginModule seqwriter_;
+  const host::OutputTable* output_;
+  wintest::OwnerWindow owner_;
+};
+
+TEST(LongRun, ResourcesStayFlat) {
+  Workload work;
+  ASSERT_TRUE(work.Ready());
+  for (int i = 0; i < kWarmUpRounds; ++i) ASSERT_TRUE(work.Round());
+
+  const int rounds = Rounds();
+  const Resources before = Measure();
+  std::printf("before %d rounds: %s\n", rounds, Describe(before).c_str());
+  const int report = rounds >= 10 ? rounds / 10 : rounds;
+  for (int i = 1; i <= rounds; ++i) {
+    ASSERT_TRUE(work.Round()) << "round " << i;
+    if (i % report == 0 && i != rounds) {
+      std::printf("after %d: %s\n", i, Describe(Measure()).c_str());
+      std::fflush(stdout);
+    }
+  }
+  const Resources after = Measure();
+  std::printf("after %d rounds: %s\n", rounds, Describe(after).c_str());
+  EXPECT_EQ(Growth(before, after, kTolerance), std::vector<std::string>{});
+}
+
+}  // namespace

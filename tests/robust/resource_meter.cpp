@@ -1,0 +1,113 @@
+#include "tests/robust/resource_meter.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+
+namespace robust {
+
+namespace {
+
+int64_t PrivateCommitted() {
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  int64_t sum = 0;
+  auto* at = static_cast<char*>(si.lpMinimumApplicationAddress);
+  MEMORY_BASIC_INFORMATION m;
+  while (at < si.lpMaximumApplicationAddress && VirtualQuery(at, &m, sizeof m) == sizeof m) {
+    if (m.State == MEM_COMMIT && m.Type == MEM_PRIVATE) sum += static_cast<int64_t>(m.RegionSize);
+    at = static_cast<char*>(m.BaseAddress) + m.RegionSize;
+  }
+  return sum;
+}
+
+// Kernel handles are multiples of 4; the process's own lie far below this bound.
+constexpr uintptr_t kHandleProbeEnd = 0x8000;
+
+int Handles() {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return static_cast<int>(count);
+  int n = 0;
+  for (uintptr_t v = 4; v < kHandleProbeEnd; v += 4) {
+    DWORD flags;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(v), &flags)) ++n;
+  }
+  return n;
+}
+
+// A GDI handle's low word indexes the process's GDI handle table; Wine also accepts the index
+// alone (high word 0), which lets every entry be probed.
+int GdiObjects() {
+  if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
+  int n = 0;
+  for (uintptr_t index = 1; index <= 0xFFFF; ++index) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++n;
+  }
+  return n;
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+BOOL CALLBACK CountOwn(HWND hwnd, LPARAM count) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId()) {
+    ++*reinterpret_cast<int*>(count);
+    EnumChildWindows(hwnd, CountChild, count);
+  }
+  return TRUE;
+}
+
+int Windows() {
+  int n = 0;
+  EnumWindows(CountOwn, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+}  // namespace
+
+Resources Measure() {
+  Resources r{};
+  PROCESS_MEMORY_COUNTERS pmc{};
+  pmc.cb = sizeof pmc;
+  if (K32GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc)) {
+    r.pagefileUsage = static_cast<int64_t>(pmc.PagefileUsage);
+  }
+  r.privateCommitted = PrivateCommitted();
+  r.handles = Handles();
+  r.gdiObjects = GdiObjects();
+  r.windows = Windows();
+  return r;
+}
+
+std::vector<std::string> Growth(const Resources& before, const Resources& after,
+                                const Tolerance& t) {
+  std::vector<std::string> grown;
+  auto check = [&](const char* name, int64_t a, int64_t b, int64_t allowed) {
+    if (b - a > allowed) {
+      grown.push_back(std::string(name) + " " + std::to_string(a) + " -> " + std::to_string(b));
+    }
+  };
+  check("pagefileUsage", before.pagefileUsage, after.pagefileUsage, t.memoryBytes);
+  check("privateCommitted", before.privateCommitted, after.privateCommitted, t.memoryBytes);
+  check("handles", before.handles, after.handles, t.handles);
+  check("gdiObjects", before.gdiObjects, after.gdiObjects, t.gdiObjects);
+  check("windows", before.windows, after.windows, t.windows);
+  return grown;
+}
+
+std::string Describe(const Resources& r) {
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "pagefileUsage %lld KiB, privateCommitted %lld KiB, handles %d, GDI objects %d, "
+                "windows %d",
+                static_cast<long long>(r.pagefileUsage / 1024),
+                static_cast<long long>(r.privateCommitted / 1024), r.handles, r.gdiObjects,
+                r.windows);
+  return text;
+}
+
+}  // namespace robust

@@ -1,0 +1,39 @@
+// What a long run must keep flat, measured the ways Wine fills: it reports 0 for the process's
+// handle count, its GUI resources and its private usage, so handles are counted by probing
+// handle values, GDI objects by probing the GDI handle table, and private memory by walking the
+// address space.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace robust {
+
+struct Resources {
+  int64_t pagefileUsage;     // bytes: the process's committed memory as the system counts it
+  int64_t privateCommitted;  // bytes: committed private regions, summed with VirtualQuery
+  int handles;               // kernel handles the process holds
+  int gdiObjects;            // GDI objects the process holds
+  int windows;               // windows of the process, top-level and child
+};
+
+// How much each measure may grow between two measurements and still count as flat.
+struct Tolerance {
+  int64_t memoryBytes;  // for both memory measures
+  int handles;
+  int gdiObjects;
+  int windows;
+};
+
+Resources Measure();
+
+// The measures that grew beyond the tolerance from `before` to `after`, with both values.
+std::vector<std::string> Growth(const Resources& before, const Resources& after,
+                                const Tolerance& tolerance);
+
+std::string Describe(const Resources& r);
+
+}  // namespace robust
