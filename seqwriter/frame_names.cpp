@@ -125,15 +125,18 @@ bool IsSafeNamePattern(const char* pattern) {
 size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value) {
   char* p = out;
   uint32_t room = kNumberTextSize;  // bytes left, the NUL included
+  bool cut = false;                 // a byte did not fit
   // Every byte goes through here: at the limit the text is cut, never the buffer overrun.
   auto put = [&](char ch) {
     if (room > 1) {
       *p++ = ch;
       --room;
+    } else {
+      cut = true;
     }
   };
   const char* spec = pattern;
-  while (*spec != '\0' && room > 1) {
+  while (*spec != '\0' && !cut) {
     if (*spec != '%') {
       put(*spec++);
       continue;
@@ -148,7 +151,7 @@ size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value
     char digits[16];
     const uint32_t len = NumberText(&c, value, digits, room - 1);
     if (!c.leftAlign) {
-      for (uint32_t i = c.precision; i < c.width; ++i) put(' ');
+      for (uint32_t i = c.precision; i < c.width && !cut; ++i) put(' ');
     }
     uint32_t sign = 0;
     switch (c.type) {
@@ -168,17 +171,19 @@ size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value
         [[fallthrough]];
       case Conversion::kUnsigned: {
         const uint32_t shown = c.type == Conversion::kHex && c.hexPrefix ? len - 2 : len;
-        for (uint32_t i = shown; i < c.precision; ++i) put('0');
+        for (uint32_t i = shown; i < c.precision && !cut; ++i) put('0');
         for (uint32_t i = sign; i < shown; ++i) put(digits[i]);
         break;
       }
     }
     if (c.leftAlign) {
-      for (uint32_t i = c.precision; i < c.width; ++i) put(' ');
+      for (uint32_t i = c.precision; i < c.width && !cut; ++i) put(' ');
     }
   }
   *p = '\0';
-  return static_cast<size_t>(p - out);
+  // Like wsprintfA, a text that fills the buffer (cut there or not) reports the buffer's size
+  // rather than its length.
+  return room > 1 ? static_cast<size_t>(p - out) : kNumberTextSize;
 }
 
 bool ComposeFramePath(FrameNames* names, const char* pattern, int index) {

@@ -29,12 +29,14 @@ bool SplitSavePath(const char* savePath, FrameNames* names);
 bool IsSafeNamePattern(const char* pattern);
 
 // The text wsprintfA makes of a pattern that IsSafeNamePattern accepts and the one argument
-// `value`, byte for byte, up to its limit of 1023 characters; returns the length. A Windows test
-// compares the two over many generated patterns.
+// `value`, byte for byte, up to its limit of 1023 characters; returns the length, or like
+// wsprintfA kNumberTextSize when the text reached the limit. A Windows test compares the two
+// over many generated patterns.
 size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value);
 
 // The number text the plug-in puts into a name: wsprintfA's own on Windows
-// (frame_names_win.cpp), FormatNumber's elsewhere (frame_names_text.cpp). Returns the length.
+// (frame_names_win.cpp), FormatNumber's elsewhere (frame_names_text.cpp). Returns what they
+// return.
 size_t NumberText(char (&out)[kNumberTextSize], const char* pattern, int value);
 
 // Formats `index` with the pattern and rebuilds the file-name part of the working path as base

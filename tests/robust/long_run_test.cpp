@@ -39,6 +39,15 @@ int Rounds() {
   return n > 0 ? n : kShortRunRounds;
 }
 
+// True when the growth list names the measure (Wine itself may move others at the same time, for
+// instance when a process makes its first window).
+bool Names(const std::vector<std::string>& grown, const std::string& measure) {
+  for (const std::string& g : grown) {
+    if (g.compare(0, measure.size() + 1, measure + " ") == 0) return true;
+  }
+  return false;
+}
+
 // Each measure sees a leak of one object more than its tolerance: the check turns red.
 TEST(ResourceMeasures, SeeDeliberateLeaks) {
   {
@@ -50,7 +59,8 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
     }
     const Resources after = Measure();
     const std::vector<std::string> grown = Growth(before, after, kTolerance);
-    EXPECT_EQ(grown.size(), 2u) << Describe(before) << " / " << Describe(after);
+    EXPECT_TRUE(Names(grown, "pagefileUsage")) << Describe(before) << " / " << Describe(after);
+    EXPECT_TRUE(Names(grown, "privateCommitted")) << Describe(before) << " / " << Describe(after);
     EXPECT_GT(after.pagefileUsage - before.pagefileUsage, kTolerance.memoryBytes);
     EXPECT_GT(after.privateCommitted - before.privateCommitted, kTolerance.memoryBytes);
     for (void* b : blocks) std::free(b);
@@ -63,10 +73,8 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
     handles.push_back(CreateFileA((dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     const Resources after = Measure();
-    EXPECT_EQ(after.handles - before.handles, kTolerance.handles + 1) << Describe(after);
-    EXPECT_EQ(Growth(before, after, kTolerance),
-              std::vector<std::string>{"handles " + std::to_string(before.handles) + " -> " +
-                                       std::to_string(after.handles)});
+    EXPECT_GE(after.handles - before.handles, kTolerance.handles + 1) << Describe(after);
+    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "handles"));
     for (HANDLE h : handles) CloseHandle(h);
     EXPECT_EQ(Measure().handles, before.handles);
   }
@@ -75,8 +83,8 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
     std::vector<HBRUSH> brushes;
     for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3)));
     const Resources after = Measure();
-    EXPECT_EQ(after.gdiObjects - before.gdiObjects, kTolerance.gdiObjects + 1) << Describe(after);
-    EXPECT_EQ(Growth(before, after, kTolerance).size(), 1u);
+    EXPECT_GE(after.gdiObjects - before.gdiObjects, kTolerance.gdiObjects + 1) << Describe(after);
+    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "gdiObjects"));
     for (HBRUSH b : brushes) DeleteObject(b);
     EXPECT_EQ(Measure().gdiObjects, before.gdiObjects);
   }
@@ -88,8 +96,8 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
                                  GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(child, nullptr);
     const Resources after = Measure();
-    EXPECT_EQ(after.windows - before.windows, 2) << Describe(after);
-    EXPECT_EQ(Growth(before, after, kTolerance).size(), 1u);
+    EXPECT_GE(after.windows - before.windows, 2) << Describe(after);
+    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "windows"));
     DestroyWindow(window);
     EXPECT_EQ(Measure().windows, before.windows);
   }
