@@ -35,9 +35,9 @@ struct Conversion {
 };
 
 // Reads the conversion after a '%'; returns how many bytes of the pattern it took.
-size_t ParseConversion(const char* spec, Conversion* c) {
+size_t ParseConversion(const char* cursor, Conversion* c) {
   *c = {};
-  const char* p = spec;
+  const char* p = cursor;
   if (*p == '-') c->leftAlign = true, ++p;
   if (*p == '#') c->hexPrefix = true, ++p;
   if (*p == '0') c->zeroPad = true, ++p;
@@ -67,7 +67,7 @@ size_t ParseConversion(const char* spec, Conversion* c) {
       --p;  // printed as text
       break;
   }
-  return static_cast<size_t>(p - spec) + 1;
+  return static_cast<size_t>(p - cursor) + 1;
 }
 
 // The digits of the value and their count (the sign included, "0x" counted but not written);
@@ -135,19 +135,19 @@ size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value
       cut = true;
     }
   };
-  const char* spec = pattern;
-  while (*spec != '\0' && !cut) {
-    if (*spec != '%') {
-      put(*spec++);
+  const char* cursor = pattern;
+  while (*cursor != '\0' && !cut) {
+    if (*cursor != '%') {
+      put(*cursor++);
       continue;
     }
-    ++spec;
-    if (*spec == '%') {
-      put(*spec++);
+    ++cursor;
+    if (*cursor == '%') {
+      put(*cursor++);
       continue;
     }
     Conversion c;
-    spec += ParseConversion(spec, &c);
+    cursor += ParseConversion(cursor, &c);
     char digits[16];
     const uint32_t len = NumberText(&c, value, digits, room - 1);
     if (!c.leftAlign) {
