@@ -62,7 +62,7 @@ endif()
 # A plug-in DLL: its sources with CP932 string literals (the ANSI functions get Shift-JIS text),
 # a .def file that pins the undecorated export names, optionally a resource script (UTF-8,
 # read with #pragma code_page(65001)), and the version resource with the given Japanese file
-# description (cmake/version.cmake). The DLL lands in the build folder of its directory.
+# description (cmake/version.cmake). The DLL lands in the tree's bin/, beside the programs.
 function(add_plugin_dll name)
   cmake_parse_arguments(ARG "" "DEF;RC;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
   add_library(${name} SHARED ${ARG_SOURCES} ${ARG_DEF} ${ARG_RC})

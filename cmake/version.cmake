@@ -1,20 +1,18 @@
 # The version resource of every plug-in DLL, from one template (version.rc.in) and the project's
-# one version number. Its Comments entry carries the notice that libjpeg-turbo's licence asks of
-# a program that contains the library without its source (THIRD-PARTY-NOTICES has the same
-# sentence; tests/release checks both).
+# one version number. Its Comments entry repeats the notice that libjpeg-turbo's licence asks of
+# a program that contains the library without its source. Explorer does not show Comments: the
+# notice users read is THIRD-PARTY-NOTICES.txt and the guides in the release (tests/release
+# checks the sentence in both places).
 
 set(PRODUCT_NAME_JA "YC48 JPEG プラグイン")
 set(PRODUCT_COPYRIGHT "Copyright (C) 2026 The YC48 JPEG plug-ins authors. MIT License.")
 set(IJG_NOTICE "This software is based in part on the work of the Independent JPEG Group.")
 set(PRODUCT_COMMENTS
-  "${IJG_NOTICE} libjpeg-turbo 2.1.5 を静的リンクしています（IJG License、Modified BSD License、zlib License）。詳しくは THIRD-PARTY-NOTICES をご覧ください。")
+  "${IJG_NOTICE} libjpeg-turbo 2.1.5 を静的リンクしています（IJG License、Modified BSD License、zlib License）。詳しくは THIRD-PARTY-NOTICES.txt をご覧ください。")
 set(RELEASE_NAME "yc48-jpeg-plugins-${PROJECT_VERSION}")
 
 # Adds the version resource to a DLL target; description is the Japanese FileDescription.
 function(add_version_resource target description)
-  if(NOT WIN32)
-    return()
-  endif()
   set(VERSION_FILE_DESCRIPTION "${description}")
   set(VERSION_ORIGINAL_FILENAME "${target}.dll")
   set(rc "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Assembles the release from a Windows build tree: OUT_DIR/NAME/ holds the three plug-in DLLs,
-# the user guides in Japanese and English, LICENSE.txt and THIRD-PARTY-NOTICES.txt, and
-# OUT_DIR/NAME.zip holds that folder. NAME carries the version (BUILD_DIR/release-name.txt,
+# Assembles the release from a Windows build tree: OUT_DIR/NAME/ holds the plug-in DLLs (listed
+# in BUILD_DIR/plugins.txt), the user guides in Japanese and English, LICENSE.txt and
+# THIRD-PARTY-NOTICES.txt, and OUT_DIR/NAME.zip holds that folder. NAME carries the version (BUILD_DIR/release-name.txt,
 # written by CMake). Prints the folder's path.
 #   assemble-release.sh BUILD_DIR OUT_DIR
 set -euo pipefail
@@ -14,9 +14,7 @@ folder=$out/$name
 
 rm -rf "$folder" "$folder.zip"
 mkdir "$folder"
-for dll in stillsaver seqwriter picreader; do
-  cp "$build/bin/$dll.dll" "$folder/"
-done
+while read -r plugin; do cp "$build/bin/$plugin.dll" "$folder/"; done <"$build/plugins.txt"
 
 # Text as Windows Notepad reads it whatever its version and the system's code page: UTF-8 with
 # a byte-order mark (without one, Notepad before Windows 10 1903 takes the file for CP932) and

@@ -10,7 +10,7 @@
 # $FUZZ_BUILD/findings/; each becomes a regression test in the normal suites. Ends with a line
 # in CTest's shape, "...% tests passed, F tests failed out of T", that scripts/test.sh sums.
 set -uo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/lib.sh"
 cd "$top"
 
 seconds=${1:-900}
@@ -22,9 +22,9 @@ build=${FUZZ_BUILD:-build/fuzz}
 fail() { echo "$1"; echo "fuzzers: 0% tests passed, ${#targets[@]} tests failed out of ${#targets[@]}"; exit 1; }
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang-14 CXX=clang++-14 cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DDEPS_DIR="${DEPS_CACHE:-$top/.cache}" >/dev/null || fail "fuzzers: configure failed"
+    -DDEPS_DIR="$deps_cache" >/dev/null || fail "fuzzers: configure failed"
 fi
-cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}" >/dev/null || fail "fuzzers: build failed"
+cmake --build "$build" -j"$jobs" --target "${targets[@]/#/fuzz_}" >/dev/null || fail "fuzzers: build failed"
 
 mkdir -p "$build/logs" "$build/findings"
 if [ "$seconds" -lt 60 ]; then

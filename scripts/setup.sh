@@ -2,30 +2,35 @@
 # Installs everything the build and the tests need, from Debian's packages, and builds the two
 # third-party libraries for the 32-bit Windows tree once. Safe to run again: every step checks
 # first and skips what is already there. Needs root (or sudo) only while something is missing.
+# Where this machine's kernel runs 32-bit programs, Wine is installed here; where it does not (or
+# with WINE_IN_VM=1), qemu and debootstrap are, and the test VM's guest is built (once for the
+# whole machine: scripts/vm/build-guest.sh).
 set -euo pipefail
-
-top=$(cd "$(dirname "$0")/.." && pwd)
-cache=${DEPS_CACHE:-$top/.cache}
+source "$(dirname "$0")/lib.sh"
+cache=$deps_cache
 mkdir -p "$cache"
 
 say() { printf 'setup: %s\n' "$*"; }
 die() { printf 'setup: error: %s\n' "$*" >&2; exit 1; }
-
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"
-  elif command -v sudo >/dev/null; then sudo "$@"
-  else die "root or sudo is needed to run: $*"; fi
-}
+record() { printf '%s %s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$*" >> "$cache/setup-changes.txt"; }
 
 # --- Debian packages -------------------------------------------------------------------------
 native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev
              googletest dpkg-dev locales nasm
              gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-             wine xvfb xauth zip fonts-ipafont-gothic clang libclang-rt-14-dev netpbm)
-i386_pkgs=(wine32:i386)
+             zip clang libclang-rt-14-dev netpbm)
+in_vm=0
+if wine_in_vm; then
+  in_vm=1
+  # the test VM: the emulator, and what builds its guest
+  native_pkgs+=(qemu-system-x86 debootstrap e2fsprogs)
+else
+  read -r -a wine_pkgs <<<"$(wine_packages)"
+  native_pkgs+=("${wine_pkgs[@]}")
+fi
 
 missing=()
-for p in "${native_pkgs[@]}" "${i386_pkgs[@]}"; do
+for p in "${native_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
@@ -38,18 +43,9 @@ have_deb_src() {
 add_deb_src() {
   local out=/etc/apt/sources.list.d/project-deb-src.sources
   local tmp; tmp=$(mktemp)
-  if ls /etc/apt/sources.list.d/*.sources >/dev/null 2>&1; then
-    # deb822 stanzas: copy every stanza of Types 'deb' as 'deb-src'.
-    awk 'BEGIN{RS=""; ORS="\n\n"}
-         /(^|\n)Types:[^\n]*deb([ \n]|$)/ && /debian/ {
-           gsub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' \
-      /etc/apt/sources.list.d/*.sources > "$tmp"
-  fi
-  if [ ! -s "$tmp" ] && [ -f /etc/apt/sources.list ]; then
-    grep -E '^deb ' /etc/apt/sources.list | grep debian | sed 's/^deb /deb-src /' > "$tmp" || true
-    if [ -s "$tmp" ]; then out=/etc/apt/sources.list.d/project-deb-src.list; fi
-  fi
+  debian_deb_stanzas | sed 's/^Types: deb$/Types: deb-src/' >"$tmp"
   [ -s "$tmp" ] || die "found no Debian entry in the apt sources to derive a deb-src entry from"
+  echo >>"$tmp"
   as_root install -m 644 "$tmp" "$out"
   rm -f "$tmp"
   say "added $out"
@@ -58,7 +54,7 @@ add_deb_src() {
 
 have_ja_locale() { locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; }
 need_i386=0; need_src=0; need_locale=0
-dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+[ $in_vm -eq 1 ] || dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 have_deb_src || need_src=1
 have_ja_locale || need_locale=1
 
@@ -66,7 +62,7 @@ have_ja_locale || need_locale=1
 # to undo each step. Every change is also appended to $cache/setup-changes.txt.
 changes=()
 [ $need_i386 -eq 1 ] && changes+=("dpkg --add-architecture i386 (wine32 is a 32-bit package)")
-[ $need_src -eq 1 ] && changes+=("a deb-src apt source derived from this machine's Debian sources, in /etc/apt/sources.list.d/project-deb-src.sources (or .list)")
+[ $need_src -eq 1 ] && changes+=("a deb-src apt source derived from this machine's Debian sources, in /etc/apt/sources.list.d/project-deb-src.sources")
 [ ${#missing[@]} -gt 0 ] && changes+=("apt-get update, then install these Debian packages: ${missing[*]}")
 [ $need_locale -eq 1 ] && changes+=("the ja_JP.UTF-8 locale, with localedef (into /usr/lib/locale/locale-archive)")
 if [ ${#changes[@]} -gt 0 ]; then
@@ -75,7 +71,6 @@ if [ ${#changes[@]} -gt 0 ]; then
 else
   say "the machine already has everything; nothing to change outside $cache"
 fi
-record() { printf '%s %s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$*" >> "$cache/setup-changes.txt"; }
 
 if [ $need_i386 -eq 1 ]; then
   say "enabling the i386 architecture (for wine32)"
@@ -104,20 +99,21 @@ fi
 # --- libjpeg-turbo from Debian's source package, static for i686 Windows with SIMD ------------
 toolchain=$top/cmake/mingw-i686.cmake
 jpeg_prefix=$cache/libjpeg-i686
+# the version the project is built against, named once in cmake/deps.cmake
+want=$(sed -nE 's/^set\(LIBJPEG_TURBO_VERSION ([0-9.]+)\)/\1/p' "$top/cmake/deps.cmake")
 if [ ! -f "$jpeg_prefix/.done" ]; then
   src_root=$cache/src
   mkdir -p "$src_root"
-  jsrc=$(ls -d "$src_root"/libjpeg-turbo-*/ 2>/dev/null | head -n1 || true)
-  if [ -z "$jsrc" ]; then
+  jsrc=$src_root/libjpeg-turbo-$want
+  if [ ! -d "$jsrc" ]; then
     say "fetching Debian's libjpeg-turbo source package"
     (cd "$src_root" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1) \
       || (cd "$src_root" && apt-get source libjpeg-turbo) \
       || die "apt-get source libjpeg-turbo failed"
-    jsrc=$(ls -d "$src_root"/libjpeg-turbo-*/ | head -n1)
   fi
-  jsrc=${jsrc%/}
+  [ -d "$jsrc" ] || die "Debian's libjpeg-turbo source package is not version $want: $(ls "$src_root")"
   ver=$(sed -nE 's/^set\(VERSION ([0-9.]+)\)/\1/p' "$jsrc/CMakeLists.txt")
-  [ "$ver" = "2.1.5" ] || die "libjpeg-turbo source is version '$ver', the project needs 2.1.5"
+  [ "$ver" = "$want" ] || die "libjpeg-turbo source is version '$ver', the project needs $want"
   say "building libjpeg-turbo $ver for i686-w64-mingw32 (static, SIMD)"
   rm -rf "$cache/build-libjpeg-i686"
   cmake -S "$jsrc" -B "$cache/build-libjpeg-i686" -G "Unix Makefiles" \
@@ -126,7 +122,7 @@ if [ ! -f "$jpeg_prefix/.done" ]; then
     -DWITH_SIMD=ON -DREQUIRE_SIMD=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG7=OFF -DWITH_JPEG8=OFF \
     -DCMAKE_ASM_NASM_COMPILER=nasm >"$cache/libjpeg-configure.log" 2>&1 \
     || die "configuring libjpeg-turbo failed, see $cache/libjpeg-configure.log"
-  cmake --build "$cache/build-libjpeg-i686" -j2 --target install >"$cache/libjpeg-build.log" 2>&1 \
+  cmake --build "$cache/build-libjpeg-i686" -j"$jobs" --target install >"$cache/libjpeg-build.log" 2>&1 \
     || die "building libjpeg-turbo failed, see $cache/libjpeg-build.log"
   api=$(sed -nE 's/^#define JPEG_LIB_VERSION +([0-9]+).*/\1/p' "$jpeg_prefix/include/jconfig.h")
   [ "$api" = "62" ] || die "the i686 libjpeg has JPEG_LIB_VERSION '$api', the project needs 62"
@@ -138,7 +134,7 @@ native_api=$(cat /usr/include/*/jconfig.h /usr/include/jconfig.h 2>/dev/null \
   | sed -nE 's/^#define JPEG_LIB_VERSION +([0-9]+).*/\1/p' | head -n1 || true)
 native_ver=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev)
 [ "$native_api" = "62" ] || die "native libjpeg has JPEG_LIB_VERSION '$native_api', the project needs 62"
-case "$native_ver" in *:2.1.5-*|2.1.5-*) ;; *) die "libjpeg62-turbo-dev is '$native_ver', the project needs 2.1.5";; esac
+case "$native_ver" in *:"$want"-*|"$want"-*) ;; *) die "libjpeg62-turbo-dev is '$native_ver', the project needs $want";; esac
 
 # --- GoogleTest for the Windows tree, from Debian's googletest sources -------------------------
 # The win32 thread model has no std::mutex; GoogleTest's threading otherwise uses Win32
@@ -154,14 +150,16 @@ if [ ! -f "$gtest_prefix/.done" ]; then
     -Dgtest_disable_pthreads=ON \
     "-DCMAKE_CXX_FLAGS=-DGTEST_HAS_NOTIFICATION_=1 -include $top/cmake/gtest_win32_notification.h" >"$cache/gtest-configure.log" 2>&1 \
     || die "configuring GoogleTest failed, see $cache/gtest-configure.log"
-  cmake --build "$cache/build-gtest-i686" -j2 --target install >"$cache/gtest-build.log" 2>&1 \
+  cmake --build "$cache/build-gtest-i686" -j"$jobs" --target install >"$cache/gtest-build.log" 2>&1 \
     || die "building GoogleTest failed, see $cache/gtest-build.log"
   touch "$gtest_prefix/.done"
 fi
 
-# Wine's 32-bit loader needs a kernel that runs i386 programs; say so plainly where it cannot.
-if ! why=$(bash "$top/scripts/runs-32bit.sh" "$cache" 2>&1); then
-  say "WARNING: $why."
-  say "WARNING: the Windows-side tests and the demonstration cannot run on this machine."
+# --- The test VM, where Wine cannot run here -------------------------------------------------
+if [ $in_vm -eq 1 ]; then
+  say "the Windows programs run in the test VM: $(vm_reason)"
+  guest_started=$(date +%s)
+  guest=$(bash "$top/scripts/vm/build-guest.sh") || die "the test VM's guest could not be built"
+  say "test VM guest: $guest (checked or built in $(( $(date +%s) - guest_started )) s)"
 fi
 say "ready"

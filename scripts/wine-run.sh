@@ -2,9 +2,9 @@
 # Runs a 32-bit Windows program under Wine for the cross tree's tests and benchmarks:
 #   wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]    run one program
 #   wine-run.sh BUILD_DIR --shutdown               stop the wine server and the virtual display
-# The Wine prefix lives in BUILD_DIR (made once). One wine server and one Xvfb display are kept
-# alive across the programs of a test run, started with their output detached so that CTest
-# does not wait on them; the test front script shuts them down at the end.
+# The Wine prefix lives in BUILD_DIR (made once, by wine-prefix.sh). One wine server and one Xvfb
+# display are kept alive across the programs of a test run, started with their output detached
+# so that CTest does not wait on them; the test front script shuts them down at the end.
 set -euo pipefail
 
 build=$(cd "$1" && pwd); shift
@@ -33,36 +33,8 @@ fi
 exec 9>"$state/lock"
 flock 9
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
-fi
-
-# The prefix's settings, written with one regedit run (every Wine start is slow), once per
-# prefix and again when the list changes (the marker is named after it), so that a prefix whose
-# making was interrupted, or made before a setting was added, still gets them all:
-# - windows live on a virtual desktop: without a window manager on the display, focus changes
-#   on real X windows wait for events that never come;
-# - the dialog templates' Japanese system fonts map to the IPA Gothic pair of Debian's
-#   fonts-ipafont-gothic (without it every caption is boxes).
-settings=prefix-settings-1
-if [ ! -f "$WINEPREFIX/.$settings" ]; then
-  reg=$state/$settings.reg
-  {
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-    for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' 'MS UI Gothic=IPAPGothic' \
-                'MS PGothic=IPAPGothic' 'MS Gothic=IPAGothic'; do
-      printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"
-    done
-  } | iconv -f UTF-8 -t UTF-16 >"$reg"
-  if wine regedit /S "Z:$(printf '%s' "$reg" | tr / '\\')" </dev/null >/dev/null 2>&1 9>&-; then
-    # A running server of this prefix already holds the keys; a transient one saves them on exit.
-    alive "$state/wineserver.pid" || wineserver -w 9>&- || true
-    touch "$WINEPREFIX/.$settings"
-  fi
-fi
+# The prefix: made once, by the project's one recipe (wine-prefix.sh).
+"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX" 9>&-
 
 if ! alive "$state/xvfb.pid"; then
   rm -f "$state/display"

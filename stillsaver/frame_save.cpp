@@ -20,10 +20,30 @@ constexpr int kNameSize = 520;
 // file names of different milliseconds.
 constexpr DWORD kPauseAfterSaveMs = 10;
 
+using SystemTimeFn = void(WINAPI*)(LPFILETIME);
+
+// The system time, read with GetSystemTimePreciseAsFileTime where kernel32 has it (Windows 8 and
+// later): GetSystemTimeAsFileTime moves in steps of about 15.6 ms, too coarse for the pause
+// above to give quick saves different milliseconds. Looked up at the first save.
+void ReadSystemTime(FILETIME* ft) {
+  static bool lookedUp = false;
+  static SystemTimeFn precise = nullptr;
+  if (!lookedUp) {
+    precise = reinterpret_cast<SystemTimeFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    lookedUp = true;
+  }
+  if (precise != nullptr) {
+    precise(ft);
+  } else {
+    GetSystemTimeAsFileTime(ft);
+  }
+}
+
 // Now as seconds since 1970 and microseconds.
 void ReadClock(time_t* seconds, long* microseconds) {
   FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
+  ReadSystemTime(&ft);
   const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   const uint64_t sinceUnixEpoch = ticks - 116444736000000000ULL;  // 100 ns units since 1970
   *seconds = static_cast<time_t>(sinceUnixEpoch / 10000000);

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Checks a plug-in DLL's binary contract with objdump: a PE32 i386 DLL that exports exactly the
-# given undecorated names and imports only Windows system DLLs and msvcrt.
-#   check_dll.sh DLL EXPORT...
+# undecorated names of its .def file (NAME/NAME.def in the project for NAME.dll) and imports only
+# Windows system DLLs and msvcrt.
+#   check_dll.sh DLL
 set -euo pipefail
-dll=$1; shift
+top=$(cd "$(dirname "$0")/.." && pwd)
+dll=$1
+name=$(basename "$dll" .dll)
+def=$top/$name/$name.def
+[ -f "$def" ] || { echo "no $def for $dll"; exit 1; }
+# The names after EXPORTS, each up to an '=' (an alias of a decorated symbol) or '@' (an ordinal).
+set -- $(sed -n '/^EXPORTS/,$p' "$def" | sed '1d; s/[=@;].*//' | awk 'NF { print $1 }')
 dump=$(i686-w64-mingw32-objdump -p "$dll")
 fail=0
 grep -q 'file format pei-i386' <<<"$(i686-w64-mingw32-objdump -f "$dll")" \

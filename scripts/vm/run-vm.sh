@@ -1,38 +1,66 @@
 #!/usr/bin/env bash
-# Boots the test VM (full-system emulation, TCG, no KVM: slow but needs nothing from the host's
-# kernel), runs one shell command in it as root, and powers it off:
-#   run-vm.sh 'COMMAND'     (no command: an interactive shell on the serial console)
-# The project folder is shared read-write at its own absolute path, so paths in build trees hold.
-# Output: the console on stdout; the command's output also in CACHE/vm/job/out.log; exits with
-# the command's code (124: the whole-VM timeout struck, 125: the VM gave no result).
-# Env: VM_MEM (MiB, 4096), VM_SMP (2), VM_CPU (max,-smap), VM_TIMEOUT (s, 3600), VM_LOCK_WAIT (s, 3600).
-# Callers that prepare files for the job first take the lock themselves (VM_LOCK_HELD=1).
+# Boots the test VM once (qemu-system-x86_64 with TCG: full emulation, nothing needed from this
+# machine's kernel) to run one job, and powers it off:
+#   run-vm.sh GUEST_DIR JOB_DIR
+# JOB_DIR/cmd.sh is the job; the project folder and JOB_DIR are shared over 9p at their own
+# absolute paths, so paths in build trees hold. The guest's disk is booted with -snapshot (a run
+# never changes the image) unless VM_WRITABLE=1 (used once, to make the guest's Wine prefix).
+# The console goes to stdout and to JOB_DIR/console.log. Exits with the job's code, or:
+#   123  the job could not start in the guest (it wrote the reason to JOB_DIR/setup-failed)
+#   124  the whole-VM timeout (VM_TIMEOUT seconds, default 3600) stopped the VM
+#   125  the VM gave no result: it did not boot, its kernel oopsed or panicked, or it stopped
+#        without recording the job's exit code
+# On 123, 124 and 125 the console's last 40 lines are printed to stderr.
+# Env: VM_MEM (MiB, 4096), VM_SMP (2), VM_CPU (max,-smap), VM_TIMEOUT, VM_WRITABLE.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
-vm=$(mkdir -p "${DEPS_CACHE:-$top/.cache}/vm" && cd "${DEPS_CACHE:-$top/.cache}/vm" && pwd)
-case "$top$vm" in *[[:space:],]*) echo "run-vm: $top or $vm holds a space or comma; 9p and the kernel command line cannot take it" >&2; exit 125 ;; esac
-[ -f "$vm/root.img" ] || { echo "run-vm: no guest image; run scripts/vm/build-guest.sh" >&2; exit 125; }
-# One VM at a time: the image, job/ and tree/ are shared.
-if [ "${VM_LOCK_HELD:-0}" != 1 ]; then
-  exec 8>"$vm/lock"
-  flock -w "${VM_LOCK_WAIT:-3600}" 8 || { echo "run-vm: another VM is still running" >&2; exit 125; }
-fi
-mkdir -p "$vm/job"
-rm -f "$vm/job/rc" "$vm/job/out.log"
-if [ $# -gt 0 ]; then printf '%s\n' "$*" >"$vm/job/cmd.sh"; else rm -f "$vm/job/cmd.sh"; fi
-share=(-virtfs "local,path=$top,mount_tag=top,security_model=none,id=top")
-case "$vm/" in "$top"/*) ;; *) share+=(-virtfs "local,path=$vm,mount_tag=vmcache,security_model=none,id=vmcache") ;; esac
-# -smap off: with SMAP exposed, TCG faults the 32-bit IRET Wine relies on (kernel Oops in wineboot)
-rc=0
-timeout -k 10 "${VM_TIMEOUT:-3600}" qemu-system-x86_64 \
+guest=$1
+job=$(cd "$2" && pwd)
+case "$top$job$guest" in
+  *[[:space:],]*) echo "vm: $top, $job or $guest holds a space or comma, which 9p and the kernel command line cannot take" >&2; exit 125 ;;
+esac
+for f in vmlinuz initrd.img root.img; do
+  [ -f "$guest/$f" ] || { echo "vm: $guest/$f is missing" >&2; exit 125; }
+done
+rm -f "$job/rc" "$job/setup-failed" "$job/started" "$job/console.log"
+
+console_tail() {
+  echo "vm: the guest console's last 40 lines ($job/console.log):" >&2
+  tail -n 40 "$job/console.log" | sed 's/^/  | /' >&2
+}
+snapshot=(-snapshot); [ "${VM_WRITABLE:-0}" = 1 ] && snapshot=()
+timeout=${VM_TIMEOUT:-3600}
+# -smap off: with SMAP exposed, TCG faults the 32-bit IRET Wine relies on (kernel oops in wineboot).
+# oops=panic and -no-reboot: a guest kernel oops ends the VM at once instead of leaving a job
+# half-dead until the timeout.
+t0=$(date +%s.%N)
+set +e
+timeout -k 10 "$timeout" qemu-system-x86_64 \
   -machine q35 -accel tcg,thread=multi -cpu "${VM_CPU:-max,-smap}" -m "${VM_MEM:-4096}" -smp "${VM_SMP:-2}" \
-  -display none -monitor none -serial stdio -no-reboot \
-  -kernel "$vm/vmlinuz" -initrd "$vm/initrd.img" \
-  -append "console=ttyS0 root=/dev/vda rw rootfstype=ext4 init=/sbin/vm-init panic=1 quiet loglevel=3 vmtop=$top vmcache=$vm" \
-  -drive "file=$vm/root.img,format=raw,if=virtio,cache=unsafe" \
-  "${share[@]}" -nic none || rc=$?
-[ "$rc" = 124 ] && { echo "run-vm: the VM ran longer than VM_TIMEOUT=${VM_TIMEOUT:-3600}s and was stopped" >&2; exit 124; }
-[ -f "$vm/job/rc" ] && exit "$(cat "$vm/job/rc")"
-[ $# -eq 0 ] && exit 0
-echo "run-vm: the VM stopped without a job result (qemu exit $rc)" >&2; exit 125
+  -display none -monitor none -serial stdio -no-reboot -nic none \
+  -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
+  -append "console=ttyS0 root=/dev/vda rw rootfstype=ext4 init=/sbin/vm-init oops=panic panic=1 quiet loglevel=3 vmtop=$top vmjob=$job" \
+  -drive "file=$guest/root.img,format=raw,if=virtio,cache=unsafe" "${snapshot[@]}" \
+  -virtfs "local,path=$top,mount_tag=top,security_model=none,id=top" \
+  -virtfs "local,path=$job,mount_tag=job,security_model=none,id=job" \
+  </dev/null 2>&1 | tee "$job/console.log"
+rc=${PIPESTATUS[0]}
+set -e
+if [ -f "$job/started" ]; then
+  echo "vm: boot took $(awk -v a="$t0" -v b="$(stat -c %.3Y "$job/started")" 'BEGIN { printf "%.1f", b - a }') s (emulated CPU)" >&2
+fi
+if [ "$rc" = 124 ]; then
+  echo "vm: the VM ran longer than VM_TIMEOUT=${timeout} s and was stopped" >&2; console_tail; exit 124
+fi
+if [ -f "$job/setup-failed" ]; then
+  echo "vm: the job could not start in the guest: $(cat "$job/setup-failed")" >&2; console_tail; exit 123
+fi
+[ -f "$job/rc" ] && exit "$(cat "$job/rc")"
+if grep -qE 'Oops|Kernel panic|BUG:|general protection' "$job/console.log"; then
+  echo "vm: the guest's kernel failed (qemu exit $rc), and the job left no result" >&2
+else
+  echo "vm: the VM stopped without a job result (qemu exit $rc)" >&2
+fi
+console_tail
+exit 125

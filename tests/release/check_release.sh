@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
-# Assembles the release from a Windows build tree into BUILD_DIR/release-check and checks what
-# libjpeg-turbo's licence asks of it: the IJG sentence in THIRD-PARTY-NOTICES and in every DLL's
-# version resource, which also has to carry the project's version and CP932 Japanese text.
+# Checks what libjpeg-turbo's licence asks of the release: the IJG sentence in
+# THIRD-PARTY-NOTICES and in every DLL's version resource, which also has to carry the project's
+# version and CP932 Japanese text.
 #   check_release.sh BUILD_DIR VERSION [VERSION_TEXT_EXE]
+#       assembles the release from a Windows build tree, into a folder of this check's own under
+#       BUILD_DIR/release-check (one per kind of check, so that the two can run side by side)
+#   check_release.sh --release BUILD_DIR FOLDER VERSION
+#       checks a release already assembled from BUILD_DIR (the main job's), without Wine
 # Without the reader program it checks what needs no Wine: the files, and the notice and version
 # among each DLL's UTF-16 strings. With it, it reads every entry through the Windows version API.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-version=$2
-reader=${3:+$(realpath "$3")}
 top=$(cd "$(dirname "$0")/../.." && pwd)
+if [ "$1" = --release ]; then
+  build=$(cd "$2" && pwd)
+  folder=$(cd "$3" && pwd)
+  version=$4
+  reader=
+else
+  build=$(cd "$1" && pwd)
+  version=$2
+  reader=${3:+$(realpath "$3")}
+  kind=strings; [ -z "$reader" ] || kind=version-api
+  folder=$(bash "$top/scripts/assemble-release.sh" "$build" "$build/release-check/$kind")
+fi
 
 notice='This software is based in part on the work of the Independent JPEG Group.'
-folder=$(bash "$top/scripts/assemble-release.sh" "$build" "$build/release-check")
+# The version strings: FileVersion has the four parts of the fixed file version, ProductVersion
+# is the release's own version.
+declare -A want_version=([FileVersion]="$version.0" [ProductVersion]="$version")
 
 fail=0
 bad() { echo "FAIL: $*"; fail=1; }
@@ -22,12 +37,16 @@ grep -qF 'Redistributions in binary form must reproduce the above copyright noti
   "$folder/THIRD-PARTY-NOTICES.txt" || bad "THIRD-PARTY-NOTICES.txt lacks the BSD licence text"
 [ -f "$folder.zip" ] || bad "no zip beside $folder"
 
-dlls=(stillsaver.dll seqwriter.dll picreader.dll)
+mapfile -t dlls < <(sed 's/$/.dll/' "$build/plugins.txt")
 if [ -z "$reader" ]; then
   for dll in "${dlls[@]}"; do
     strings16=$(strings -el "$folder/$dll")
     grep -qF "$notice" <<<"$strings16" || bad "$dll: its version resource lacks the IJG sentence"
-    grep -qx "$version" <<<"$strings16" || bad "$dll: its version resource lacks version $version"
+    for key in FileVersion ProductVersion; do
+      # The string right after the key's name is its value.
+      value=$(grep -x -A1 "$key" <<<"$strings16" | sed -n 2p || true)
+      [ "$value" = "${want_version[$key]}" ] || bad "$dll: $key is [$value], want [${want_version[$key]}]"
+    done
   done
   [ $fail -eq 0 ] && echo "ok: $folder and its three DLLs carry the notices and version $version"
   exit $fail
@@ -42,7 +61,8 @@ product=$(printf 'YC48 JPEG プラグイン' | iconv -f UTF-8 -t CP932)
 for dll in "${dlls[@]}"; do
   [[ $(entry "$dll" Comments) == *"$notice"* ]] || bad "$dll: Comments lacks the IJG sentence"
   for key in FileVersion ProductVersion; do
-    [ "$(entry "$dll" $key)" = "$version" ] || bad "$dll: $key is [$(entry "$dll" $key)], want [$version]"
+    [ "$(entry "$dll" $key)" = "${want_version[$key]}" ] \
+      || bad "$dll: $key is [$(entry "$dll" $key)], want [${want_version[$key]}]"
   done
   [ "$(entry "$dll" OriginalFilename)" = "$dll" ] || bad "$dll: OriginalFilename is [$(entry "$dll" OriginalFilename)]"
   [ "$(entry "$dll" ProductName)" = "$product" ] \

@@ -1,7 +1,9 @@
 // The one-click save: host calls, the time-stamped file, its structure, and the silent outcomes.
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
+#include "testhost/iat_hook.h"
 #include "tests/stillsaver/stillsaver_fixture.h"
 #include "tests/support/jpeg_inspect.h"
 #include "tests/support/known_answers.h"
@@ -17,8 +19,16 @@ using wintest::ScratchDir;
 
 // Milliseconds since 1970 now, as the system clock gives them.
 int64_t NowMs() {
+  // The clock the plug-in reads: the precise one where Windows has it.
+  using Clock = void(WINAPI*)(LPFILETIME);
+  static const Clock precise = reinterpret_cast<Clock>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
   FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
+  if (precise != nullptr) {
+    precise(&ft);
+  } else {
+    GetSystemTimeAsFileTime(&ft);
+  }
   const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
   return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10000);
 }
@@ -103,6 +113,45 @@ TEST_F(StillsaverSave, TwoSavesTwoFiles) {
   while (NowMs() == firstSaveEnded) Sleep(1);
   h.Command(500);
   EXPECT_EQ(dir_.List().size(), 2u);
+}
+
+// Stand-ins for the plug-in's clocks, each at its own fixed time (2024-06-15 12:00:00 UTC and
+// a different millisecond), and for its GetProcAddress, which has the precise clock or not.
+constexpr int64_t kPreciseMs = 1718452800333, kCoarseMs = 1718452800111;
+bool preciseClockPresent = false;
+
+void SetMs(LPFILETIME ft, int64_t ms) {
+  const uint64_t ticks = static_cast<uint64_t>(ms) * 10000 + 116444736000000000ULL;
+  ft->dwLowDateTime = static_cast<DWORD>(ticks);
+  ft->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+}
+void WINAPI PreciseClock(LPFILETIME ft) { SetMs(ft, kPreciseMs); }
+void WINAPI CoarseClock(LPFILETIME ft) { SetMs(ft, kCoarseMs); }
+FARPROC WINAPI LookUp(HMODULE module, LPCSTR name) {
+  if (!IS_INTRESOURCE(name) && std::strcmp(name, "GetSystemTimePreciseAsFileTime") == 0) {
+    return preciseClockPresent ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(PreciseClock))
+                               : nullptr;
+  }
+  return GetProcAddress(module, name);
+}
+
+TEST_F(StillsaverSave, NameFromThePreciseClockWhereWindowsHasIt) {
+  for (const bool present : {true, false}) {
+    SCOPED_TRACE(present ? "precise clock present" : "precise clock absent");
+    preciseClockPresent = present;
+    Close();  // a fresh load: the plug-in looks the clock up at its first save
+    ScratchDir dir("ss_clock");
+    store_.strings["path"] = dir.path() + "\\";
+    testhost::FilterHost& h = Start();
+    ASSERT_NE(testhost::PatchImport(h.module(), "KERNEL32.dll", "GetProcAddress",
+                                    reinterpret_cast<void*>(LookUp)), nullptr);
+    ASSERT_NE(testhost::PatchImport(h.module(), "KERNEL32.dll", "GetSystemTimeAsFileTime",
+                                    reinterpret_cast<void*>(CoarseClock)), nullptr);
+    h.Command(500);
+    const Strings files = dir.List();
+    ASSERT_EQ(files.size(), 1u) << ::testing::PrintToString(files);
+    EXPECT_EQ(NameToMs(files[0]), present ? kPreciseMs : kCoarseMs) << files[0];
+  }
 }
 
 const std::vector<Scan>& kCustomYcc = testsupport::CustomScriptYcc();
