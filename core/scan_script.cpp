@@ -1,5 +1,7 @@
 #include "core/scan_script.h"
 
+#include <iterator>
+
 namespace core {
 namespace {
 
@@ -18,6 +20,15 @@ constexpr Band kChromaBands[] = {{0, 0, 0, 0},   // DC, full precision
                                  {1, 63, 0, 1},  // all AC, one bit held back
                                  {1, 63, 1, 0}}; // refine the last bit
 
+// The scans of a YCbCr image (11): luma's, then Cr's and Cb's; any other image passes over all
+// its components with the luma bands (5 scans each).
+constexpr int kLumaScans = static_cast<int>(std::size(kLumaBands));
+constexpr int kYccScans = kLumaScans + 2 * static_cast<int>(std::size(kChromaBands));
+
+// The least storage taken, in scans: as much as libjpeg's own jpeg_simple_progression takes
+// (its YCbCr script's 10), so that a compressor which later switches to it can reuse it.
+constexpr int kLeastScriptSpace = 10;
+
 jpeg_scan_info* Fill(jpeg_scan_info* scan, int component, const Band& band) {
   scan->comps_in_scan = 1;
   scan->component_index[0] = component;
@@ -32,10 +43,10 @@ jpeg_scan_info* Fill(jpeg_scan_info* scan, int component, const Band& band) {
 
 void custom_progression(j_compress_ptr cinfo) {
   const bool ycc = cinfo->num_components == 3 && cinfo->jpeg_color_space == JCS_YCbCr;
-  const int nscans = ycc ? 11 : 5 * cinfo->num_components;
+  const int nscans = ycc ? kYccScans : kLumaScans * cinfo->num_components;
 
   if (cinfo->script_space == nullptr || cinfo->script_space_size < nscans) {
-    const int size = nscans > 10 ? nscans : 10;
+    const int size = nscans > kLeastScriptSpace ? nscans : kLeastScriptSpace;
     // On failure the fatal-error hook leaves this call; nothing below runs.
     void* space = (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo),
                                              JPOOL_PERMANENT, size * sizeof(jpeg_scan_info));

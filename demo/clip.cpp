@@ -1,7 +1,8 @@
 #include "demo/clip.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "demo/bmp_file.h"
 
 namespace demo {
 
@@ -90,15 +91,6 @@ void ToRgb(const host::PixelYC& p, uint8_t* bgr) {
   bgr[0] = Byte(255 * (y + 1.772 * cb));
 }
 
-void Put16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-  v[at] = static_cast<uint8_t>(x);
-  v[at + 1] = static_cast<uint8_t>(x >> 8);
-}
-void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-  Put16(v, at, x & 0xFFFF);
-  Put16(v, at + 2, x >> 16);
-}
-
 }  // namespace
 
 Yc48Frame::Yc48Frame(int w, int h, int rowStride)
@@ -131,12 +123,13 @@ Psnr Compare(const Yc48Frame& source, const Yc48Frame& decoded) {
 }
 
 bool WriteSideBySide(const std::string& path, const Yc48Frame& source, const Yc48Frame& decoded,
-                     int x0, int y0, int w, int h, int zoomX, int zoomY, int zoom) {
+                     const PictureRegion& region) {
   constexpr int kGap = 8;
+  const int x0 = region.x, y0 = region.y, w = region.width, h = region.height, zoom = region.zoom;
   const int zw = w / zoom, zh = h / zoom;
-  const int zx = zoomX - zw / 2, zy = zoomY - zh / 2;
+  const int zx = region.zoomX - zw / 2, zy = region.zoomY - zh / 2;
   const int width = 2 * w + kGap, height = 2 * h + kGap;
-  const int stride = (width * 3 + 3) & ~3;
+  const int stride = BmpStride(width);
   std::vector<uint8_t> image(static_cast<size_t>(stride) * height, 0xFF);
   // Top-down coordinates; the file stores the rows bottom-up.
   auto pixel = [&](int px, int py) { return image.data() + (height - 1 - py) * stride + px * 3; };
@@ -149,22 +142,7 @@ bool WriteSideBySide(const std::string& path, const Yc48Frame& source, const Yc4
       for (int x = 0; x < zw * zoom; ++x)
         ToRgb(frames[side]->row(zy + y / zoom)[zx + x / zoom], pixel(left + x, h + kGap + y));
   }
-  std::vector<uint8_t> header(54, 0);
-  header[0] = 'B';
-  header[1] = 'M';
-  Put32(header, 2, static_cast<uint32_t>(54 + image.size()));
-  Put32(header, 10, 54);
-  Put32(header, 14, 40);
-  Put32(header, 18, static_cast<uint32_t>(width));
-  Put32(header, 22, static_cast<uint32_t>(height));
-  Put16(header, 26, 1);
-  Put16(header, 28, 24);
-  Put32(header, 34, static_cast<uint32_t>(image.size()));
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
-                  std::fwrite(image.data(), 1, image.size(), f) == image.size();
-  return std::fclose(f) == 0 && ok;
+  return WriteBmp(path, width, height, image);
 }
 
 }  // namespace demo

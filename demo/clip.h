@@ -34,10 +34,17 @@ struct Psnr {
 };
 Psnr Compare(const Yc48Frame& source, const Yc48Frame& decoded);
 
-// Writes a 24-bit BMP: the region (x, y, w, h) of `source` and of `decoded` side by side at
-// full size, and below each the part around (zoomX, zoomY) enlarged `zoom` times to the same
-// size, all converted to RGB with the BT.601 matrix. False when the file cannot be written.
+// What a side-by-side picture shows of the frames.
+struct PictureRegion {
+  int x, y, width, height;  // the region shown at full size
+  int zoomX, zoomY;         // the centre of the part shown enlarged below it
+  int zoom;                 // how many times that part is enlarged
+};
+
+// Writes a 24-bit BMP: the region of `source` and of `decoded` side by side at full size, and
+// below each the part around (zoomX, zoomY) enlarged `zoom` times to the same size, all
+// converted to RGB with the BT.601 matrix. False when the file cannot be written.
 bool WriteSideBySide(const std::string& path, const Yc48Frame& source, const Yc48Frame& decoded,
-                     int x, int y, int w, int h, int zoomX, int zoomY, int zoom);
+                     const PictureRegion& region);
 
 }  // namespace demo

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "demo/clip.h"
+#include "stillsaver/resource.h"
 #include "testhost/filter_host.h"
 #include "testhost/input_host.h"
 #include "testhost/output_host.h"
@@ -26,6 +27,15 @@ constexpr int kShownFrame = 30;   // the frame the editor "shows" for the still,
 // give, far above swapped or shifted channels. The two-pixel colour stripes are meant to be
 // lost to 4:2:0 subsampling, which keeps cb and cr near 26-28 dB.
 constexpr double kFloorDb = 20;
+
+// The picture of source and JPEG side by side: a square across the three bands (the bars' lower
+// edge, the gradient, the detail), and below it, enlarged, where the one-pixel checks meet the
+// zone plate.
+constexpr demo::PictureRegion kPictureRegion = {
+    226, 200, 360, 360,  // x, y, width, height
+    kWidth / 3, 540,     // zoomX, zoomY
+    4,                   // zoom
+};
 
 struct Stopwatch {
   LARGE_INTEGER start;
@@ -160,10 +170,10 @@ int main(int argc, char** argv) {
   encode.Print("encode");
   decode.Print("decode");
   const std::string picture = out + "\\source-vs-jpeg.bmp";
-  const bool drawn = demo::WriteSideBySide(picture, source, decoded, 226, 200, 360, 360, 426, 540, 4);
+  const bool drawn = demo::WriteSideBySide(picture, source, decoded, kPictureRegion);
 
   // 3. The still: the filter window with its two buttons, the save folder in the editor's
-  //    settings store, one click on the save button (command 500).
+  //    settings store, one click on the save button.
   testhost::SettingsStore store;
   store.strings["path"] = out + "\\";
   testhost::FilterHost filter(dlls + "\\stillsaver.dll", &store);
@@ -179,9 +189,10 @@ int main(int argc, char** argv) {
                       reinterpret_cast<host::PixelYC*>(shown.bytes.data() + shown.bytes.size()));
   const std::set<std::string> before = JpegFiles(out);
   const Stopwatch saveClock;
-  SendDlgItemMessageA(filter.window(), 500, BM_CLICK, 0, 0);
+  SendDlgItemMessageA(filter.window(), IDC_SAVE_FRAME, BM_CLICK, 0, 0);
   const double saveMs = saveClock.Ms();
-  const bool beeped = std::find(filter.log.begin(), filter.log.end(), "MessageBeep 64") != filter.log.end();
+  const std::string successBeep = testhost::BeepEntry(MB_ICONASTERISK);
+  const bool beeped = std::find(filter.log.begin(), filter.log.end(), successBeep) != filter.log.end();
   filter.End();
   std::string still;
   for (const std::string& n : JpegFiles(out))
@@ -199,7 +210,7 @@ int main(int argc, char** argv) {
     PrintPsnr(("still " + still).c_str(), stillPsnr);
   }
 
-  std::printf("  still   1 frame   %6.1f ms (with the filter's 10 ms pause)\n", saveMs);
+  std::printf("  still   1 frame   %6.1f ms (with the filter's pause after a save)\n", saveMs);
 
   std::printf("\nsummary: %d frames exported in %.2f s (%.1f MB, %.0f KB a frame), %s,\n"
               "all read back; PSNR of frame %d y/cb/cr %.1f/%.1f/%.1f dB%s\n",
@@ -207,6 +218,10 @@ int main(int argc, char** argv) {
               stillSaved ? "one still saved" : "NO still", kShownFrame,
               exportPsnr.y, exportPsnr.cb, exportPsnr.cr,
               drawn ? (";\n         picture: " + picture).c_str() : "");
-  if (!GoodEnough(exportPsnr) || (stillSaved && !GoodEnough(stillPsnr))) return Fail("fidelity below 20 dB");
+  if (!GoodEnough(exportPsnr) || (stillSaved && !GoodEnough(stillPsnr))) {
+    char floor[32];
+    std::snprintf(floor, sizeof floor, "%.0f dB", kFloorDb);
+    return Fail(std::string("fidelity below ") + floor);
+  }
   return stillSaved ? 0 : 1;
 }

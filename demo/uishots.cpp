@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "demo/bmp_file.h"
+#include "stillsaver/resource.h"
 #include "testhost/filter_host.h"
 #include "testhost/plugin_module.h"
 
@@ -26,29 +28,15 @@ void Pump(DWORD ms) {
   }
 }
 
-bool WriteBmp(const std::string& path, int width, int height, const std::vector<uint8_t>& bgra) {
-  const int stride = (width * 3 + 3) & ~3;
+// Top-down 32-bit pixels (blue, green, red, unused) as the rows of a 24-bit BMP.
+std::vector<uint8_t> BmpRows(int width, int height, const std::vector<uint8_t>& bgra) {
+  const int stride = demo::BmpStride(width);
   std::vector<uint8_t> rows(static_cast<size_t>(stride) * height, 0);
   for (int y = 0; y < height; ++y)  // bottom-up, as a BMP stores them
     for (int x = 0; x < width; ++x)
       for (int c = 0; c < 3; ++c)
         rows[(height - 1 - y) * stride + x * 3 + c] = bgra[(static_cast<size_t>(y) * width + x) * 4 + c];
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(rows.size());
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
-                  std::fwrite(rows.data(), 1, rows.size(), f) == rows.size();
-  return std::fclose(f) == 0 && ok;
+  return rows;
 }
 
 // What the screen shows inside `r`, as the user sees it.
@@ -74,7 +62,7 @@ bool Capture(const RECT& r, const std::string& path) {
   DeleteObject(dib);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  const bool written = copied && WriteBmp(path, w, h, pixels);
+  const bool written = copied && demo::WriteBmp(path, w, h, BmpRows(w, h, pixels));
   std::printf("%s %dx%d: %s\n", path.c_str(), w, h, written ? "written" : "FAILED");
   return written;
 }
@@ -87,40 +75,75 @@ RECT WindowRect(HWND hwnd) {
 
 struct OwnedDialog {
   HWND owner, found;
+  bool visibleOnly;
 };
 
 BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lParam) {
   auto* s = reinterpret_cast<OwnedDialog*>(lParam);
   char cls[16] = {};
   GetClassNameA(hwnd, cls, sizeof cls);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
+  if (GetWindow(hwnd, GW_OWNER) == s->owner && std::string(cls) == "#32770" &&
+      (!s->visibleOnly || IsWindowVisible(hwnd))) {
     s->found = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
+// The first dialog of `thread` owned by `owner` (if `visibleOnly`, a visible one), or null.
+HWND DialogOwnedBy(DWORD thread, HWND owner, bool visibleOnly) {
+  OwnedDialog s{owner, nullptr, visibleOnly};
+  EnumThreadWindows(thread, FindOwnedDialog, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// How long the shot waits for the modal dialog to show, and then keeps closing it until the
+// config callback has returned; how often it looks.
+constexpr DWORD kDialogWaitMs = 30000;
+constexpr DWORD kCloseWaitMs = 10000;
+constexpr DWORD kPollMs = 50;
+// How long the dialog may paint before it is copied.
+constexpr DWORD kPaintMs = 1500;
+
 struct ModalShot {
   DWORD thread;
   HWND owner;
   std::string path;
-  bool ok;
+  volatile LONG configReturned;  // set by the main thread once the config callback has returned
+  bool shown, captured;
 };
 
-// Runs beside the output plug-in's modal dialog: waits for it, lets it paint, copies it, closes it.
+bool ConfigReturned(ModalShot* shot) {
+  return InterlockedCompareExchange(&shot->configReturned, 0, 0) != 0;
+}
+
+// Runs beside the output plug-in's modal dialog: waits for it, lets it paint and copies it. Then,
+// whether it showed or not, closes the dialog (a hidden one too) until the config callback has
+// returned, so that giving up does not leave the dialog open.
 DWORD WINAPI ShootModal(LPVOID param) {
   auto* shot = static_cast<ModalShot*>(param);
-  OwnedDialog s{shot->owner, nullptr};
-  for (int i = 0; i < 600 && s.found == nullptr; ++i) {
-    EnumThreadWindows(shot->thread, FindOwnedDialog, reinterpret_cast<LPARAM>(&s));
-    if (s.found == nullptr) Sleep(50);
+  HWND dialog = nullptr;
+  for (DWORD waited = 0; dialog == nullptr && waited < kDialogWaitMs && !ConfigReturned(shot);
+       waited += kPollMs) {
+    dialog = DialogOwnedBy(shot->thread, shot->owner, true);
+    if (dialog == nullptr) Sleep(kPollMs);
   }
-  if (s.found == nullptr) return 0;
-  Sleep(1500);
-  shot->ok = Capture(WindowRect(s.found), shot->path);
-  PostMessageA(s.found, WM_CLOSE, 0, 0);
+  if (dialog != nullptr) {
+    Sleep(kPaintMs);
+    shot->shown = true;
+    shot->captured = Capture(WindowRect(dialog), shot->path);
+  }
+  for (DWORD waited = 0; !ConfigReturned(shot) && waited < kCloseWaitMs; waited += kPollMs) {
+    HWND open = DialogOwnedBy(shot->thread, shot->owner, false);
+    if (open != nullptr) PostMessageA(open, WM_CLOSE, 0, 0);
+    Sleep(kPollMs);
+  }
   return 0;
 }
+
+// How long the main thread waits for the shot to end once the config callback has returned (a
+// copy may be under way).
+constexpr DWORD kShotEndWaitMs = kPaintMs + kCloseWaitMs;
 
 }  // namespace
 
@@ -147,17 +170,16 @@ int main(int argc, char** argv) {
   SetWindowPos(filter.window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
   Pump(1500);
   ok &= Capture(WindowRect(filter.window()), out + "\\filter-window.bmp");
-  SendDlgItemMessageA(filter.window(), 501, BM_CLICK, 0, 0);
+  SendDlgItemMessageA(filter.window(), IDC_SHOW_SETTINGS, BM_CLICK, 0, 0);
   Pump(2000);
-  OwnedDialog settings{filter.window(), nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&settings));
-  if (settings.found == nullptr) {
+  HWND settings = DialogOwnedBy(GetCurrentThreadId(), filter.window(), true);
+  if (settings == nullptr) {
     std::printf("FAILED: the settings dialog did not show\n");
     return 1;
   }
-  ok &= Capture(WindowRect(settings.found), out + "\\settings-dialog.bmp");
+  ok &= Capture(WindowRect(settings), out + "\\settings-dialog.bmp");
   RECT both;
-  const RECT a = WindowRect(filter.window()), b = WindowRect(settings.found);
+  const RECT a = WindowRect(filter.window()), b = WindowRect(settings);
   UnionRect(&both, &a, &b);
   InflateRect(&both, 8, 8);
   ok &= Capture(both, out + "\\filter-and-settings.bmp");
@@ -172,12 +194,18 @@ int main(int argc, char** argv) {
   }
   HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 40, 40, 10, 10, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-  ModalShot shot{GetCurrentThreadId(), owner, out + "\\output-dialog.bmp", false};
+  ModalShot shot{GetCurrentThreadId(), owner, out + "\\output-dialog.bmp", 0, false, false};
   HANDLE thread = CreateThread(nullptr, 0, ShootModal, &shot, 0, nullptr);
   testhost::CallPlugin(table->config, testhost::Arg(owner), testhost::Arg(seqwriter.handle()));
-  WaitForSingleObject(thread, INFINITE);
+  InterlockedExchange(&shot.configReturned, 1);
+  const bool shotEnded = WaitForSingleObject(thread, kShotEndWaitMs) == WAIT_OBJECT_0;
   CloseHandle(thread);
   DestroyWindow(owner);
-  ok &= shot.ok;
+  if (!shotEnded) {
+    std::printf("FAILED: the output dialog's picture did not end in time\n");
+  } else if (!shot.shown) {
+    std::printf("FAILED: the output plug-in's dialog did not show\n");
+  }
+  ok &= shotEnded && shot.captured;
   return ok ? 0 : 1;
 }

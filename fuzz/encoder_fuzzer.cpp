@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "core/encoder.h"
+#include "core/encoder_values.h"
+#include "core/fatal_error_mgr.h"
+#include "host/pixel_yc.h"
 
 namespace {
 
@@ -49,19 +52,14 @@ std::vector<uint8_t> Encode(core::JpegEncoder* encoder, const void* frame, ptrdi
   return out;
 }
 
-struct DecodeError {
-  jpeg_error_mgr pub;
-  jmp_buf landing;
-};
-
 void OnDecodeError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<DecodeError*>(cinfo->err)->landing, 1);
+  std::longjmp(reinterpret_cast<core::FatalErrorMgr*>(cinfo->err)->landing, 1);
 }
 
 // Decodes the file completely; its size and number of components, or false.
 bool Decode(const std::vector<uint8_t>& file, int* width, int* height, int* components) {
   static jpeg_decompress_struct d;  // static: nothing the longjmp skips
-  static DecodeError err;
+  static core::FatalErrorMgr err;
   static JSAMPLE* row;
   d.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnDecodeError;
@@ -101,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int width = in.Take<uint8_t>() % kMaxSide + 1;
   const int height = in.Take<uint8_t>() % kMaxSide + 1;
   const bool padded = in.Take<uint8_t>() & 1;
-  const ptrdiff_t stride = padded ? (width * 6 + 3) & ~3 : width * 6;
+  const ptrdiff_t stride = static_cast<ptrdiff_t>(
+      host::YcRowStride(width, padded ? host::YcRowLayout::kPadded : host::YcRowLayout::kPacked));
 
   // The samples: what is left of the input, repeated over the frame.
   std::vector<uint8_t> frame(static_cast<size_t>(stride) * height);
@@ -120,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int w = 0, h = 0, components = 0;
   Check(Decode(file, &w, &h, &components), "the file does not decode");
   Check(w == width && h == height, "the file has the wrong size");
-  Check(components == (s.downsampling == 3 ? 1 : 3), "the file has the wrong components");
+  Check(components == (s.downsampling == core::kGraySamplingPreset ? 1 : 3),
+        "the file has the wrong components");
   return 0;
 }

@@ -2,6 +2,7 @@
 // the blob taken as config-set takes it, the pattern check, the path split and the name
 // composition for the usual and the extreme frame indices.
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "seqwriter/frame_names.h"
 #include "seqwriter/output_config.h"
+#include "tests/support/number_text_model.h"
 
 namespace {
 
@@ -42,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const PatternText pattern = NamePatternText(outputConfig);
   if (!IsSafeNamePattern(pattern.text)) return 0;
   int spare;
-  std::memcpy(&spare, blob + 276, sizeof spare);
+  std::memcpy(&spare, blob + offsetof(OutputConfig, spare), sizeof spare);
   for (int index : {0, 1, -1, 9999, INT_MAX, INT_MIN, spare}) {
     char number[kNumberTextSize];
-    const size_t n = FormatNumber(number, pattern.text, index);
+    const size_t n = testsupport::FormatNumber(number, pattern.text, index);
     const size_t len = std::strlen(number);
     Check(len < kNumberTextSize && (n == len || (n == kNumberTextSize && len == n - 1)),
           "the number text's length");

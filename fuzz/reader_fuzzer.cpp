@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/pixel_yc.h"
 #include "picreader/jpeg_reader.h"
 
 namespace {
@@ -17,22 +18,27 @@ namespace {
 // Larger frames are opened and described but not read: they only cost time.
 constexpr int64_t kMaxFrameBytes = 8 << 20;
 
-const std::string& InputPath() {
-  static const std::string path = [] {
-    char name[] = "/tmp/fuzz_reader_XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    return std::string(name);
-  }();
-  return path;
-}
-
 void Check(bool ok, const char* what) {
   if (!ok) {
     std::fprintf(stderr, "fuzz_reader: %s\n", what);
     std::abort();
   }
+}
+
+// The input in a file of its own for OpenJpeg, which takes a path: a unique name in TMPDIR
+// (else /tmp), which the caller removes as soon as the reader has opened or refused the file
+// (an open file outlives its name). A run that cannot write its inputs stops.
+std::string WriteInputFile(const uint8_t* data, size_t size) {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = dir != nullptr && *dir != '\0' ? dir : "/tmp";
+  path += "/fuzz_reader_XXXXXX";
+  const int fd = mkstemp(&path[0]);
+  Check(fd >= 0, "no temporary file for the input");
+  const bool written = write(fd, data, size) == static_cast<ssize_t>(size);
+  close(fd);
+  if (!written) unlink(path.c_str());
+  Check(written, "the input could not be written");
+  return path;
 }
 
 }  // namespace
@@ -44,16 +50,13 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace picreader;
   libraryUsable = 1;  // every input starts with a fresh module
-  FILE* f = std::fopen(InputPath().c_str(), "wb");
-  if (f == nullptr) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
-
-  JpegReaderHandle* h = OpenJpeg(InputPath().c_str());
+  const std::string path = WriteInputFile(data, size);
+  JpegReaderHandle* h = OpenJpeg(path.c_str());
+  unlink(path.c_str());
   if (h == nullptr) return 0;
   const BitmapInfoHeader& format = h->format;
-  Check(format.biSize == 40 && format.biBitCount == 48 && format.biCompression == kFourccYc48 &&
-            format.biWidth > 0 && format.biHeight > 0,
+  Check(format.biSize == 40 && format.biBitCount == 48 &&
+            format.biCompression == host::kFourccYC48 && format.biWidth > 0 && format.biHeight > 0,
         "the stream description is wrong");
   const int64_t bytes = FrameStride(format.biWidth) * format.biHeight;
   if (bytes <= kMaxFrameBytes) {

@@ -42,6 +42,10 @@ struct HostServices {
                                 int zero1, int zero2);                                 // 272: may be null
 };
 
+// The most a string setting takes in the editor's store, in bytes with the terminating NUL:
+// LoadStringSetting writes no more than this into the buffer it is given.
+constexpr int kSettingTextSize = 260;
+
 using FilterInitFn = BOOL(__cdecl*)(FilterTable* filter);
 using FilterWindowProcFn = BOOL(__cdecl*)(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam, EditHandle edit, FilterTable* filter);
@@ -105,7 +109,7 @@ struct InputStreamInfo {
   int32_t frameCount;                 // 12
   BITMAPINFOHEADER* format;           // 16
   int32_t reserved20[4];              // 20
-  int32_t field36;                    // 36
+  int32_t reserved36;                 // 36: its meaning is the editor's; the reader writes 0
   int32_t reservedTail[7];            // 40: editor fields we leave alone
 };
 
@@ -132,9 +136,6 @@ constexpr UINT kMsgSaveDisabledBegin = 0x469;
 constexpr UINT kMsgSaveDisabledEnd = 0x46A;
 constexpr UINT kMsgMenuCommand = 0x471;  // low word of wParam: the command id
 constexpr UINT kMsgSizing = 0x47D;
-
-// The FourCC that asks the editor for YC48 frames.
-constexpr DWORD kFourccYC48 = 0x38344359;  // 'Y','C','4','8'
 
 // The layouts are a binary contract with the editor: every named offset is pinned.
 static_assert(sizeof(void*) == 4, "the host contract is a 32-bit layout");
@@ -188,7 +189,7 @@ static_assert(offsetof(InputStreamInfo, rate) == 4);
 static_assert(offsetof(InputStreamInfo, scale) == 8);
 static_assert(offsetof(InputStreamInfo, frameCount) == 12);
 static_assert(offsetof(InputStreamInfo, format) == 16);
-static_assert(offsetof(InputStreamInfo, field36) == 36);
+static_assert(offsetof(InputStreamInfo, reserved36) == 36);
 
 static_assert(offsetof(InputTable, flags) == 0);
 static_assert(offsetof(InputTable, name) == 4);

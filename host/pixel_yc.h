@@ -1,5 +1,5 @@
-// One YC48 pixel as the editor stores it. Kept free of Windows headers so that the portable
-// code can use it.
+// The YC48 format as the editor stores it: the pixel, the layouts of its rows and its FourCC.
+// Kept free of Windows headers so that the portable code can use it.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,10 @@ struct PixelYC {
 };
 
 static_assert(sizeof(PixelYC) == 6, "a YC48 pixel is three packed 16-bit values");
+
+// The FourCC of YC48 frames: what the output plug-in asks the editor for, and the compression
+// the input plug-in reports.
+constexpr uint32_t kFourccYC48 = 0x38344359;  // 'Y','C','4','8'
 
 // How a source lays out the rows of a YC48 frame.
 enum class YcRowLayout {

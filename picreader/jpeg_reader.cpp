@@ -137,7 +137,7 @@ JpegReaderHandle* OpenJpeg(const char* path) {
   f.biHeight = static_cast<int32_t>(d.image_height);
   f.biPlanes = 1;
   f.biBitCount = 48;
-  f.biCompression = kFourccYc48;
+  f.biCompression = host::kFourccYC48;
   return h;  // the other fields stay 0, as calloc left them
 }
 

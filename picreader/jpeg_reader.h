@@ -44,8 +44,6 @@ static_assert(offsetof(BitmapInfoHeader, biCompression) == 16);
 static_assert(offsetof(BitmapInfoHeader, biSizeImage) == 20);
 static_assert(offsetof(BitmapInfoHeader, biClrImportant) == 36);
 
-constexpr uint32_t kFourccYc48 = 0x38344359;  // 'Y','C','4','8'
-
 // The error manager of the encoding core's libjpeg objects, here for the decoder.
 using core::FatalErrorMgr;
 

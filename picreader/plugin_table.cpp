@@ -29,7 +29,6 @@ static_assert(offsetof(BitmapInfoHeader, biYPelsPerMeter) ==
 static_assert(offsetof(BitmapInfoHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed));
 static_assert(offsetof(BitmapInfoHeader, biClrImportant) ==
               offsetof(BITMAPINFOHEADER, biClrImportant));
-static_assert(picreader::kFourccYc48 == host::kFourccYC48);
 
 // The flag bits of the table and of the stream description; their meaning is the host's.
 constexpr uint32_t kTableFlags = 1;
@@ -44,9 +43,10 @@ JpegReaderHandle* Reader(host::InputHandle handle) {
   return static_cast<JpegReaderHandle*>(handle);
 }
 
-host::InputHandle __cdecl OpenJpeg(LPCSTR path) { return picreader::OpenJpeg(path); }
+// The reader's open and close in the host's signatures: the handle is the host's opaque pointer.
+host::InputHandle __cdecl OpenForHost(LPCSTR path) { return picreader::OpenJpeg(path); }
 
-BOOL __cdecl CloseJpeg(host::InputHandle handle) { return picreader::CloseJpeg(Reader(handle)); }
+BOOL __cdecl CloseForHost(host::InputHandle handle) { return picreader::CloseJpeg(Reader(handle)); }
 
 // Describes the stream; the fields not named here keep what the host put there.
 BOOL __cdecl GetJpegInfo(host::InputHandle handle, host::InputStreamInfo* info) {
@@ -56,11 +56,12 @@ BOOL __cdecl GetJpegInfo(host::InputHandle handle, host::InputStreamInfo* info) 
   info->scale = kScale;
   info->frameCount = kFrameCount;
   info->format = reinterpret_cast<BITMAPINFOHEADER*>(&Reader(handle)->format);
-  info->field36 = 0;
+  info->reserved36 = 0;
   return TRUE;
 }
 
-int __cdecl ReadJpegFrame(host::InputHandle handle, int frame, void* buffer) {
+// The reader's read in the host's signature.
+int __cdecl ReadForHost(host::InputHandle handle, int frame, void* buffer) {
   return picreader::ReadJpegFrame(Reader(handle), frame, buffer);
 }
 
@@ -71,10 +72,10 @@ const host::InputTable inputTable = {
     nullptr,                                    // information
     nullptr,                                    // init
     nullptr,                                    // exit
-    OpenJpeg,                                   // open
-    CloseJpeg,                                  // close
+    OpenForHost,                                // open
+    CloseForHost,                               // close
     GetJpegInfo,                                // infoGet
-    ReadJpegFrame,                              // readVideo
+    ReadForHost,                                // readVideo
     {},                                         // reserved40: the later slots, all zero
 };
 

@@ -14,6 +14,15 @@ constexpr ui::EncoderControls kEncoderControls = {
     {IDC_QUALITY, IDC_QUALITY_LABEL}, IDC_OPTIMIZE, IDC_PROGRESSIVE,
     ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
 
+static_assert(ui::NumberedInValueOrder(kEncoderControls.sampling,
+                                       {IDC_SAMPLING_1X1, IDC_SAMPLING_2X1, IDC_SAMPLING_2X2,
+                                        IDC_SAMPLING_GRAY, IDC_SAMPLING_1X2, IDC_SAMPLING_4X2,
+                                        IDC_SAMPLING_2X4}),
+              "the downsampling radios are numbered in preset order");
+static_assert(ui::NumberedInValueOrder(kEncoderControls.quantTables,
+                                       {IDC_QUANT_STANDARD, IDC_QUANT_PHOTO, IDC_QUANT_ZIGZAG}),
+              "the quantization table radios are numbered in table set order");
+
 // What the dialog ends with: OK and the close box one value, CANCEL the other.
 constexpr INT_PTR kEndClosed = 1;
 constexpr INT_PTR kEndCancelled = 2;
@@ -52,8 +61,7 @@ INT_PTR OnHScroll(HWND dialog, LPARAM lParam) {
   return FALSE;
 }
 
-}  // namespace
-
+// Only OK stores; CANCEL and the close box leave OutputConfig as it was.
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -69,6 +77,8 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       return FALSE;
   }
 }
+
+}  // namespace
 
 BOOL __cdecl ShowConfigDialog(HWND owner, HINSTANCE instance) {
   ui::RegisterTrackbarClass();

@@ -9,7 +9,4 @@ namespace seqwriter {
 // `owner`; 1 once it has closed, whichever way.
 BOOL __cdecl ShowConfigDialog(HWND owner, HINSTANCE instance);
 
-// Only OK stores; CANCEL and the close box leave OutputConfig as it was.
-INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
 }  // namespace seqwriter

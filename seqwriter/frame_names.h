@@ -9,6 +9,10 @@ namespace seqwriter {
 
 constexpr size_t kPathBufferSize = 260;  // every text buffer of an export, NUL included
 constexpr size_t kNumberTextSize = 1024;  // wsprintfA's limit, NUL included
+// The longest pattern NumberText takes, NUL included. A name pattern has at most 256 bytes; the
+// patterns a Windows test compares with the model put literal text about as long as the limit
+// on either side of the number.
+constexpr size_t kNumberPatternSize = 3 * kNumberTextSize;
 
 struct FrameNames {
   char path[kPathBufferSize];       // the working path; its directory part never changes
@@ -28,15 +32,12 @@ bool SplitSavePath(const char* savePath, FrameNames* names);
 // more than the one integer argument the name is formatted with.
 bool IsSafeNamePattern(const char* pattern);
 
-// The text wsprintfA makes of a pattern that IsSafeNamePattern accepts and the one argument
-// `value`, byte for byte, up to its limit of 1023 characters; returns the length, or like
-// wsprintfA kNumberTextSize when the text reached the limit. A Windows test compares the two
-// over many generated patterns.
-size_t FormatNumber(char (&out)[kNumberTextSize], const char* pattern, int value);
-
-// The number text the plug-in puts into a name: wsprintfA's own on Windows
-// (frame_names_win.cpp), FormatNumber's elsewhere (frame_names_text.cpp). Returns what they
-// return.
+// The number text the plug-in puts into a name: wsprintfA's text of a pattern that
+// IsSafeNamePattern accepts (at most kNumberPatternSize bytes, NUL included) and the one
+// argument `value`, cut at its limit of 1023 characters. Returns the length, or like wsprintfA
+// kNumberTextSize when the text reached the limit. The DLL's is wsprintfA's own
+// (frame_names_win.cpp); the native builds, which only the tests and the fuzzers make, link a
+// model of it (tests/support/number_text_model.h).
 size_t NumberText(char (&out)[kNumberTextSize], const char* pattern, int value);
 
 // Formats `index` with the pattern and rebuilds the file-name part of the working path as base

@@ -1,18 +1,22 @@
-// The save folder chosen in the shell's folder browser.
-#include <windows.h>
+#include "stillsaver/folder_browser.h"
+
 #include <shlobj.h>
 
 #include <cstring>
 
 #include "stillsaver/folder_text.h"
-#include "stillsaver/settings_dialog.h"
 
 namespace stillsaver {
 
+namespace {
+
+// Opens the browser on the folder passed as `data`.
 int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
   if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
   return 0;
 }
+
+}  // namespace
 
 int ChooseSaveFolder(HWND owner, char* folder) {
   IMalloc* allocator = nullptr;

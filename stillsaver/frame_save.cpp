@@ -15,6 +15,8 @@ namespace stillsaver {
 namespace {
 
 constexpr int kNameSize = 520;
+// The longest folder text and the time always fit a file name.
+static_assert(kFolderSize - 1 + sizeof "YYYYMMDD-hhmmss-mmm.jpg" <= kNameSize);
 
 // The pause after a successful save, in milliseconds: two clicks in quick succession still get
 // file names of different milliseconds.
@@ -59,7 +61,6 @@ void BuildFileName(const char* folder, char (&name)[kNameSize]) {
   char prefix[kNameSize];
   std::strncpy(prefix, folder, kNameSize - 1);
   prefix[kNameSize - 1] = '\0';
-  // The folder takes at most 259 bytes and the time 23, so the name always fits.
   wsprintfA(name, "%s%04d%02d%02d-%02d%02d%02d-%03d.jpg", prefix, local->tm_year + 1900,
             local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec,
             static_cast<int>(microseconds / 1000));

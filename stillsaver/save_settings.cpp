@@ -1,9 +1,8 @@
 #include "stillsaver/save_settings.h"
 
-#include "stillsaver/folder_text.h"
-
 #include <windows.h>
 
+#include "stillsaver/folder_text.h"
 
 namespace stillsaver {
 
@@ -24,6 +23,9 @@ SaveSettings saveSettings = {
 };
 
 namespace {
+
+// The path is loaded in place: the longest text the store writes must fit the field.
+static_assert(kFolderSize >= host::kSettingTextSize);
 
 // The integer keys in the store's order. "qualty" is the key's spelling.
 struct IntKey {
@@ -60,7 +62,8 @@ core::EncoderSettings EncoderSettingsOf(const SaveSettings& s) {
 void LoadFilterSettings(host::FilterTable* filter) {
   host::HostServices* h = filter->services;
   SaveSettings& s = saveSettings;
-  // The store writes at most 260 bytes; the last byte is forced to NUL in case it did not end.
+  // The store writes at most host::kSettingTextSize bytes; the last byte is forced to NUL in
+  // case it did not end.
   h->LoadStringSetting(filter, "path", s.path, s.path);
   s.path[kFolderSize - 1] = '\0';
   for (const IntKey& k : kIntKeys) s.*k.field = h->LoadIntSetting(filter, k.key, s.*k.field);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "stillsaver/filter_table.h"
+#include "stillsaver/folder_browser.h"
 #include "stillsaver/resource.h"
 #include "stillsaver/save_settings.h"
 #include "ui/dialog_controls.h"
@@ -17,6 +18,17 @@ constexpr ui::EncoderControls kEncoderControls = {
     {IDC_QUALITY, IDC_QUALITY_LABEL}, IDC_OPTIMIZE, IDC_PROGRESSIVE,
     ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
 constexpr ui::RadioGroup kColorMatrix = ui::ColorMatrixRadios(IDC_MATRIX_FIRST);
+
+static_assert(ui::NumberedInValueOrder(kEncoderControls.sampling,
+                                       {IDC_SAMPLING_1X1, IDC_SAMPLING_2X1, IDC_SAMPLING_2X2,
+                                        IDC_SAMPLING_GRAY, IDC_SAMPLING_1X2, IDC_SAMPLING_4X2,
+                                        IDC_SAMPLING_2X4}),
+              "the downsampling radios are numbered in preset order");
+static_assert(ui::NumberedInValueOrder(kEncoderControls.quantTables,
+                                       {IDC_QUANT_STANDARD, IDC_QUANT_PHOTO, IDC_QUANT_ZIGZAG}),
+              "the quantization table radios are numbered in table set order");
+static_assert(ui::NumberedInValueOrder(kColorMatrix, {IDC_MATRIX_NONE, IDC_MATRIX_BT709}),
+              "the colour matrix radios are numbered in mode order");
 
 INT_PTR OnInitDialog(HWND dialog) {
   const SaveSettings& s = saveSettings;
@@ -119,8 +131,8 @@ void PlaceBesideOwner(HWND dialog) {
   SetWindowPos(dialog, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-}  // namespace
-
+// OK and "適用" apply the controls to the settings; CANCEL keeps the unapplied edits in the
+// controls for the next showing.
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -136,6 +148,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return FALSE;
   }
 }
+
+}  // namespace
 
 void CreateSettingsDialog(HWND owner, HINSTANCE instance) {
   // A second "window ready" without a "filter ending" between them reloads the settings: the

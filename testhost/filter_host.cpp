@@ -88,7 +88,9 @@ LRESULT FilterHost::Send(UINT message, WPARAM wParam, LPARAM lParam) {
   return SendMessageA(window_, message, wParam, lParam);
 }
 
-std::vector<std::string> FilterHost::SaveCalls() const {
+std::string BeepEntry(UINT type) { return "MessageBeep " + std::to_string(type); }
+
+std::vector<std::string> FilterHost::LogWithoutSettings() const {
   std::vector<std::string> v;
   for (const std::string& s : log)
     if (s.rfind("Load", 0) != 0 && s.rfind("Save", 0) != 0) v.push_back(s);
@@ -137,8 +139,9 @@ BOOL __cdecl FilterHost::LoadStringSetting(host::FilterTable*, LPCSTR key, LPSTR
   h->log.push_back(std::string("LoadString ") + key);
   auto it = h->store_->strings.find(key);
   const std::string value = it == h->store_->strings.end() ? std::string(def) : it->second;
-  // At most 260 bytes with the NUL, as the editor's store writes.
-  const size_t n = value.size() < 259 ? value.size() : 259;
+  // At most kSettingTextSize bytes with the NUL, as the editor's store writes.
+  const size_t longest = host::kSettingTextSize - 1;
+  const size_t n = value.size() < longest ? value.size() : longest;
   std::memmove(buffer, value.data(), n);
   buffer[n] = '\0';
   return TRUE;
@@ -183,7 +186,7 @@ BOOL __cdecl FilterHost::AddMenuCommand(host::FilterTable*, LPCSTR name, HWND wi
 }
 
 BOOL WINAPI FilterHost::HookedMessageBeep(UINT type) {
-  if (current != nullptr) current->log.push_back("MessageBeep " + std::to_string(type));
+  if (current != nullptr) current->log.push_back(BeepEntry(type));
   return TRUE;
 }
 

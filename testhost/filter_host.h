@@ -27,6 +27,9 @@ struct MenuCommand {
   int zero1, zero2;
 };
 
+// The log's entry for a beep of `type` (MB_ICONASTERISK after a save, MB_ICONHAND for an error).
+std::string BeepEntry(UINT type);
+
 class FilterHost {
  public:
   // Loads the DLL (a path relative to the test program) and takes its table; `store` keeps
@@ -68,8 +71,9 @@ class FilterHost {
   // "Sleep 10", ...
   std::vector<std::string> log;
   std::vector<MenuCommand> menu;
-  // Removes the entries that are not service calls of the save (settings, menu).
-  std::vector<std::string> SaveCalls() const;
+  // The log without the settings store's entries (Load..., Save...): what a save asked of the
+  // editor, its beep and its pause.
+  std::vector<std::string> LogWithoutSettings() const;
 
  private:
   static LRESULT CALLBACK HostWindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "core/encoder_values.h"
 
@@ -57,6 +58,17 @@ constexpr RadioGroup QuantTableRadios(int firstId) {
 }
 constexpr RadioGroup ColorMatrixRadios(int firstId) {
   return {firstId, core::kColorMatrixModeCount, core::kDefaultColorMatrix};
+}
+
+// True when `ids`, the group's radios listed in value order, are firstId, firstId + 1, ...: one
+// per value, as the mapping above needs. Each dialog checks its groups with a static_assert.
+constexpr bool NumberedInValueOrder(const RadioGroup& group, std::initializer_list<int> ids) {
+  if (static_cast<int>(ids.size()) != group.count) return false;
+  int expected = group.firstId;
+  for (const int id : ids) {
+    if (id != expected++) return false;
+  }
+  return true;
 }
 
 // Checks the radio of `value`, or the fallback's for a value outside 0..count-1.

@@ -63,5 +63,5 @@ JOB
 
 rc=0
 bash "$here/run-vm.sh" "$guest" "$job" || rc=$?
-cp "$job/console.log" "$build/vm-console.log" 2>/dev/null || true
+cp "$job/console.log" "$build/vm-console.log" 2>/dev/null && echo "vm: the guest's console is kept in $build/vm-console.log"
 exit "$rc"

@@ -26,7 +26,7 @@ done
 rm -f "$job/rc" "$job/setup-failed" "$job/started" "$job/console.log"
 
 console_tail() {
-  echo "vm: the guest console's last 40 lines ($job/console.log):" >&2
+  echo "vm: the guest console's last 40 lines:" >&2
   tail -n 40 "$job/console.log" | sed 's/^/  | /' >&2
 }
 snapshot=(-snapshot); [ "${VM_WRITABLE:-0}" = 1 ] && snapshot=()

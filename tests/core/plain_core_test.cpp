@@ -11,7 +11,7 @@ namespace {
 TEST(PlainCore, IgnoresColourMatrixAndCustomScript) {
   testsupport::Frame frame = testsupport::MakeFrame(40, 24, testsupport::AlignedStride(40), 21);
   testsupport::FillRamps(&frame, 200, 21);
-  for (int downsampling : {2, 3}) {
+  for (int downsampling : {2, core::kGraySamplingPreset}) {
     core::EncoderSettings s = core::kDefaultEncoderSettings;
     s.downsampling = downsampling;
     const auto plain = testsupport::EncodeToBytes(s, frame);
@@ -20,7 +20,7 @@ TEST(PlainCore, IgnoresColourMatrixAndCustomScript) {
     EXPECT_EQ(testsupport::EncodeToBytes(s, frame), plain) << "preset " << downsampling;
     testsupport::JpegStructure js;
     ASSERT_TRUE(testsupport::InspectJpeg(plain, &js));
-    EXPECT_EQ(js.scans.size(), downsampling == 3 ? 6u : 10u);  // the library's own script
+    EXPECT_EQ(js.scans.size(), downsampling == core::kGraySamplingPreset ? 6u : 10u);  // the library's own script
   }
 }
 

@@ -54,14 +54,14 @@ TEST(StreamInfo, SixFieldsAndTheFormatInsideTheHandle) {
     EXPECT_EQ(info.rate, 60);
     EXPECT_EQ(info.scale, 1);
     EXPECT_EQ(info.frameCount, 1);
-    EXPECT_EQ(info.field36, 0);
+    EXPECT_EQ(info.reserved36, 0);
     ASSERT_NE(info.format, nullptr);
     untouched.flags = info.flags;
     untouched.rate = info.rate;
     untouched.scale = info.scale;
     untouched.frameCount = info.frameCount;
     untouched.format = info.format;
-    untouched.field36 = info.field36;
+    untouched.reserved36 = info.reserved36;
     EXPECT_EQ(std::memcmp(&info, &untouched, sizeof info), 0) << "a field not ours was written";
 
     const BITMAPINFOHEADER* f = info.format;

@@ -1,7 +1,8 @@
 // Counting, failable allocations and counted libjpeg calls for the allocation-failure tests.
-// Linked with -Wl,--wrap=malloc,--wrap=calloc,... (see tests/robust/CMakeLists.txt): every
-// reference the module's objects and the static libjpeg make to a wrapped name lands here, and
-// __real_NAME is the original. One module, one thread: plain statics, no locks.
+// Linked with -Wl,--wrap=NAME for every wrapper defined here, a list that
+// tests/robust/CMakeLists.txt reads from this file: every reference the module's objects and
+// the static libjpeg make to a wrapped name lands here, and __real_NAME is the original. One
+// module, one thread: plain statics, no locks.
 #include "tests/robust/failing_alloc.h"
 
 #include <cstddef>
@@ -185,7 +186,8 @@ void* __wrap_jpeg_get_large(j_common_ptr cinfo, size_t bytes) {
   return block;
 }
 
-// The libjpeg entry points the plug-ins call, each counted on its way in.
+// The libjpeg entry points the plug-ins call, each counted on its way in. Each COUNTED begins a
+// line, where the build finds the names to wrap.
 #define COUNTED(ret, name, params, args) \
   ret __real_##name params;              \
   ret __wrap_##name params {             \

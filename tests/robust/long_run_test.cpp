@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "host/host_contract.h"
+#include "host/pixel_yc.h"
+#include "stillsaver/resource.h"
 #include "tests/robust/resource_meter.h"
 #include "tests/win/dialog_driver.h"
 #include "tests/win/win_files.h"
@@ -22,6 +24,7 @@
 namespace {
 
 using robust::Describe;
+using robust::Grew;
 using robust::Growth;
 using robust::Measure;
 using robust::Resources;
@@ -31,7 +34,6 @@ using robust::Resources;
 constexpr robust::Tolerance kTolerance = {512 * 1024, 2, 2, 0};
 constexpr int kWarmUpRounds = 2;
 constexpr int kShortRunRounds = 6;
-constexpr int kCancel = 2;  // the CANCEL button of both settings dialogs
 
 int Rounds() {
   const char* text = std::getenv("LONGRUN_ROUNDS");
@@ -39,16 +41,9 @@ int Rounds() {
   return n > 0 ? n : kShortRunRounds;
 }
 
-// True when the growth list names the measure (Wine itself may move others at the same time, for
-// instance when a process makes its first window).
-bool Names(const std::vector<std::string>& grown, const std::string& measure) {
-  for (const std::string& g : grown) {
-    if (g.compare(0, measure.size() + 1, measure + " ") == 0) return true;
-  }
-  return false;
-}
-
-// Each measure sees a leak of one object more than its tolerance: the check turns red.
+// Each measure sees a leak of one object more than its tolerance: the check turns red. Each asks
+// only whether its own measure grew: Wine itself may move others at the same time, for instance
+// when a process makes its first window.
 TEST(ResourceMeasures, SeeDeliberateLeaks) {
   {
     const Resources before = Measure();
@@ -58,9 +53,9 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
       std::memset(blocks.back(), 0x5A, kTolerance.memoryBytes / 2);
     }
     const Resources after = Measure();
-    const std::vector<std::string> grown = Growth(before, after, kTolerance);
-    EXPECT_TRUE(Names(grown, "pagefileUsage")) << Describe(before) << " / " << Describe(after);
-    EXPECT_TRUE(Names(grown, "privateCommitted")) << Describe(before) << " / " << Describe(after);
+    const std::vector<robust::Grown> grown = Growth(before, after, kTolerance);
+    EXPECT_TRUE(Grew(grown, "pagefileUsage")) << Describe(before) << " / " << Describe(after);
+    EXPECT_TRUE(Grew(grown, "privateCommitted")) << Describe(before) << " / " << Describe(after);
     EXPECT_GT(after.pagefileUsage - before.pagefileUsage, kTolerance.memoryBytes);
     EXPECT_GT(after.privateCommitted - before.privateCommitted, kTolerance.memoryBytes);
     for (void* b : blocks) std::free(b);
@@ -74,7 +69,7 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     const Resources after = Measure();
     EXPECT_GE(after.handles - before.handles, kTolerance.handles + 1) << Describe(after);
-    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "handles"));
+    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "handles"));
     for (HANDLE h : handles) CloseHandle(h);
     EXPECT_EQ(Measure().handles, before.handles);
   }
@@ -84,7 +79,7 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
     for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3)));
     const Resources after = Measure();
     EXPECT_GE(after.gdiObjects - before.gdiObjects, kTolerance.gdiObjects + 1) << Describe(after);
-    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "gdiObjects"));
+    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "gdiObjects"));
     for (HBRUSH b : brushes) DeleteObject(b);
     EXPECT_EQ(Measure().gdiObjects, before.gdiObjects);
   }
@@ -97,28 +92,10 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
     ASSERT_NE(child, nullptr);
     const Resources after = Measure();
     EXPECT_GE(after.windows - before.windows, 2) << Describe(after);
-    EXPECT_TRUE(Names(Growth(before, after, kTolerance), "windows"));
+    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "windows"));
     DestroyWindow(window);
     EXPECT_EQ(Measure().windows, before.windows);
   }
-}
-
-// The settings dialog the filter owns (created hidden at the window-ready message).
-struct DialogSearch {
-  HWND owner, found;
-};
-BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<DialogSearch*>(lParam);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && wintest::ClassName(hwnd) == "#32770") {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-HWND SettingsDialogOf(HWND filterWindow) {
-  DialogSearch s{filterWindow, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&s));
-  return s.found;
 }
 
 // Everything one round does, with the DLLs kept loaded for the whole run as the editor keeps
@@ -150,7 +127,9 @@ class Workload {
       if (h == nullptr) return Fail(std::string("open ") + name);
       host::InputStreamInfo info{};
       if (reader_.InfoGet(h, &info) != 1) return Fail("describe");
-      const int bytes = ((info.format->biWidth * 6 + 3) & ~3) * info.format->biHeight;
+      const int bytes =
+          static_cast<int>(host::YcRowStride(info.format->biWidth, host::YcRowLayout::kPadded)) *
+          info.format->biHeight;
       std::vector<uint8_t> frame(bytes);
       if (reader_.ReadVideo(h, 0, frame.data()) != bytes) return Fail(std::string("read ") + name);
       reader_.Close(h);
@@ -173,12 +152,13 @@ class Workload {
     testhost::FilterHost h("stillsaver.dll", &store_);
     h.MakeFrame(32, 16);
     h.Start();
-    h.Command(500);
-    h.Command(500);
-    HWND dialog = SettingsDialogOf(h.window());
+    h.Command(IDC_SAVE_FRAME);
+    h.Command(IDC_SAVE_FRAME);
+    // The settings dialog the filter owns, created hidden at the window-ready message.
+    HWND dialog = wintest::FindOwnedDialog(GetCurrentThreadId(), h.window(), false);
     if (dialog == nullptr) return Fail("settings dialog");
-    h.Command(501);
-    wintest::Click(dialog, kCancel);
+    h.Command(IDC_SHOW_SETTINGS);
+    wintest::Click(dialog, IDCANCEL);
     const bool hidden = !IsWindowVisible(dialog);
     h.End();
     const std::vector<std::string> saved = dir_.List();
@@ -196,7 +176,7 @@ class Workload {
     const wintest::DialogRun run = wintest::RunModalDialog(
         owner,
         [&] { return testhost::CallPlugin(t->config, testhost::Arg(owner), testhost::Arg(instance)); },
-        [](HWND dialog) { wintest::Click(dialog, kCancel); });
+        [](HWND dialog) { wintest::Click(dialog, IDCANCEL); });
     if (!run.found || !run.closedByScript) return Fail("output settings dialog");
     return true;
   }
@@ -224,16 +204,32 @@ TEST(LongRun, ResourcesStayFlat) {
   const Resources before = Measure();
   std::printf("before %d rounds: %s\n", rounds, Describe(before).c_str());
   const int report = rounds >= 10 ? rounds / 10 : rounds;
-  for (int i = 1; i <= rounds; ++i) {
-    ASSERT_TRUE(work.Round()) << "round " << i;
-    if (i % report == 0 && i != rounds) {
-      std::printf("after %d: %s\n", i, Describe(Measure()).c_str());
-      std::fflush(stdout);
+  auto run = [&] {
+    for (int i = 1; i <= rounds; ++i) {
+      if (!work.Round()) return false;
+      if (i % report == 0 && i != rounds) {
+        std::printf("after %d: %s\n", i, Describe(Measure()).c_str());
+        std::fflush(stdout);
+      }
     }
-  }
-  const Resources after = Measure();
+    return true;
+  };
+  ASSERT_TRUE(run());
+  Resources after = Measure();
   std::printf("after %d rounds: %s\n", rounds, Describe(after).c_str());
-  EXPECT_EQ(Growth(before, after, kTolerance), std::vector<std::string>{});
+  std::vector<robust::Grown> grown = Growth(before, after, kTolerance);
+  if (!grown.empty()) {
+    // Wine fills caches of GDI objects in the first rounds, tens of objects up to a fixed size,
+    // at times that vary from run to run. Growth that stops is such a cache; a leak goes on
+    // growing: the same rounds again decide.
+    std::printf("grown (%s); the same rounds again\n", Describe(grown).c_str());
+    const Resources settled = after;
+    ASSERT_TRUE(run());
+    after = Measure();
+    std::printf("after %d more rounds: %s\n", rounds, Describe(after).c_str());
+    grown = Growth(settled, after, kTolerance);
+  }
+  EXPECT_TRUE(grown.empty()) << Describe(grown);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Every allocation of a save, an export and a read made to fail in turn, natively under the
 // sanitizers: the encoding core and the portable reader linked with the failing allocator and a
-// static libjpeg whose memory manager it wraps. The DLL builds get the same sweep under Wine.
+// static libjpeg whose memory manager it wraps. The DLL builds get the same sweep under Wine,
+// checked against the same expectations (alloc_expectations.h).
 // Each case frees what a failed module abandons by design and sets the flag again, as a reload
 // of the module would.
 #include <gtest/gtest.h>
@@ -11,14 +12,14 @@
 
 #include "core/encoder.h"
 #include "picreader/jpeg_reader.h"
-#include "tests/robust/alloc_sweep.h"
+#include "tests/robust/alloc_expectations.h"
 #include "tests/robust/failing_alloc.h"
 #include "tests/support/encode.h"
 #include "tests/support/frames.h"
-#include "tests/support/jpeg_inspect.h"
 
 namespace {
 
+using robust::DecodesTo;
 using robust::Outcome;
 using robust::Tally;
 
@@ -34,12 +35,6 @@ testsupport::Frame TestFrame(int width, int height, ptrdiff_t stride) {
   return f;
 }
 
-bool DecodesTo(const std::string& path, int width, int height) {
-  testsupport::Decoded d;
-  return testsupport::DecodeJpeg(testsupport::ReadFileBytes(path), &d) && d.width == width &&
-         d.height == height;
-}
-
 class NativeAllocFailure : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -52,62 +47,20 @@ class NativeAllocFailure : public ::testing::Test {
   std::string path_ = testsupport::TempPath("robust");
 };
 
-// A save's use of the core: one encoder per image, with the custom scan script and Huffman
-// optimisation so that every part of the configuration allocates.
-TEST_F(NativeAllocFailure, EverySaveAllocation) {
+// Writes `images` images of `frame` with one encoder, every allocation failing in turn.
+void SweepEncodes(const std::string& path, const core::EncoderSettings& settings,
+                  const testsupport::Frame& frame, int images) {
   FailingAllocWatch(&core::libraryUsable);
-  const core::EncoderSettings settings{75, 1, 1, 2, 0, 1, 1};
-  const testsupport::Frame frame = TestFrame(24, 16, testsupport::PackedStride(24));
+  const int width = frame.width, height = frame.height;
   const Tally tally = Sweep([&](int n, Tally* t) {
     core::libraryUsable = 1;
     FailingAllocArm(n);
     core::JpegEncoder encoder;
-    const core::CreateResult created = core::CreateEncoder(&encoder, settings, 24, 16);
-    bool written = false;
-    if (created == core::CreateResult::kReady) {
-      FILE* file = std::fopen(path_.c_str(), "wb");
-      ASSERT_NE(file, nullptr);
-      written = core::EncodeFrame(&encoder, file, frame.first(), frame.stride);
-      std::fclose(file);
-      core::DestroyEncoder(&encoder);
-    }
-    switch (Classify(n, t)) {
-      case Outcome::kComplete:
-        EXPECT_TRUE(written) << n;
-        EXPECT_TRUE(DecodesTo(path_, 24, 16)) << n;
-        break;
-      case Outcome::kOwnFailure:  // the row buffer: no memory, the compressor released
-        EXPECT_EQ(created, core::CreateResult::kNoMemory) << n;
-        break;
-      case Outcome::kLibraryFailure:
-        EXPECT_FALSE(written) << n;
-        // Every later encoder fails at once, without a library call.
-        EXPECT_EQ(core::CreateEncoder(&encoder, settings, 24, 16),
-                  core::CreateResult::kLibraryFailure);
-        EXPECT_EQ(Probe().libraryCalls, 0);
-        break;
-    }
-    std::remove(path_.c_str());
-  });
-  EXPECT_EQ(tally.own, 1);
-  EXPECT_GT(tally.library, 5);
-  EXPECT_EQ(tally.total, tally.own + tally.library + tally.recovered);
-}
-
-// An export's use: one encoder for several images.
-TEST_F(NativeAllocFailure, EveryExportAllocation) {
-  FailingAllocWatch(&core::libraryUsable);
-  const core::EncoderSettings settings{90, 1, 1, 1, 1, 0, 0};
-  const testsupport::Frame frame = TestFrame(17, 9, testsupport::AlignedStride(17));
-  const Tally tally = Sweep([&](int n, Tally* t) {
-    core::libraryUsable = 1;
-    FailingAllocArm(n);
-    core::JpegEncoder encoder;
-    const core::CreateResult created = core::CreateEncoder(&encoder, settings, 17, 9);
+    const core::CreateResult created = core::CreateEncoder(&encoder, settings, width, height);
     int written = 0;
     if (created == core::CreateResult::kReady) {
-      for (int i = 0; i < 3; ++i) {
-        FILE* file = std::fopen(path_.c_str(), "wb");
+      for (int i = 0; i < images; ++i) {
+        FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         const bool ok = core::EncodeFrame(&encoder, file, frame.first(), frame.stride);
         std::fclose(file);
@@ -116,23 +69,34 @@ TEST_F(NativeAllocFailure, EveryExportAllocation) {
       }
       core::DestroyEncoder(&encoder);
     }
-    switch (Classify(n, t)) {
-      case Outcome::kComplete:
-        EXPECT_EQ(written, 3) << n;
-        EXPECT_TRUE(DecodesTo(path_, 17, 9)) << n;
-        break;
-      case Outcome::kOwnFailure:
-        EXPECT_EQ(created, core::CreateResult::kNoMemory) << n;
-        break;
-      case Outcome::kLibraryFailure:
-        EXPECT_LT(written, 3) << n;
-        break;
+    const Outcome outcome = Classify(n, t);
+    robust::ExpectEncodeRun(seam, outcome, {images, written}, n, [&] {
+      // Every later encoder fails at once.
+      EXPECT_EQ(core::CreateEncoder(&encoder, settings, width, height),
+                core::CreateResult::kLibraryFailure) << n;
+    });
+    if (outcome == Outcome::kComplete) {
+      EXPECT_TRUE(DecodesTo(path, width, height)) << n;
     }
-    std::remove(path_.c_str());
+    if (outcome == Outcome::kOwnFailure) {  // the row buffer: no memory, the compressor released
+      EXPECT_EQ(created, core::CreateResult::kNoMemory) << n;
+    }
+    std::remove(path.c_str());
   });
-  EXPECT_EQ(tally.own, 1);
-  EXPECT_GT(tally.library, 5);
-  EXPECT_EQ(tally.total, tally.own + tally.library + tally.recovered);
+  robust::ExpectSplit(tally, robust::kEncodeSplit);
+}
+
+// A save's use of the core: one encoder per image, with the custom scan script and Huffman
+// optimisation so that every part of the configuration allocates.
+TEST_F(NativeAllocFailure, EverySaveAllocation) {
+  SweepEncodes(path_, core::EncoderSettings{75, 1, 1, 2, 0, 1, 1},
+               TestFrame(24, 16, testsupport::PackedStride(24)), 1);
+}
+
+// An export's use: one encoder for several images.
+TEST_F(NativeAllocFailure, EveryExportAllocation) {
+  SweepEncodes(path_, core::EncoderSettings{90, 1, 1, 1, 1, 0, 0},
+               TestFrame(17, 9, testsupport::AlignedStride(17)), 3);
 }
 
 // A read: open, two reads of the handle, close, of a file written with `settings`.
@@ -159,51 +123,24 @@ void SweepReads(const std::string& path, const core::EncoderSettings& settings) 
     picreader::libraryUsable = 1;
     FailingAllocArm(n);
     std::vector<std::vector<uint8_t>> frames(2, std::vector<uint8_t>(frameBytes, 0xA5));
-    int results[2] = {-1, -1};
-    int counted[2] = {0, 0};  // allocations counted when the open and the first read ended
+    robust::ReadRun run(frameBytes);
     picreader::JpegReaderHandle* h = picreader::OpenJpeg(path.c_str());
-    counted[0] = Probe().allocations;
+    run.counted[0] = Probe().allocations;
     if (h != nullptr) {
-      results[0] = picreader::ReadJpegFrame(h, 0, frames[0].data());
-      counted[1] = Probe().allocations;
-      results[1] = picreader::ReadJpegFrame(h, 0, frames[1].data());
+      run.opened = true;
+      run.results[0] = picreader::ReadJpegFrame(h, 0, frames[0].data());
+      run.counted[1] = Probe().allocations;
+      run.results[1] = picreader::ReadJpegFrame(h, 0, frames[1].data());
       EXPECT_EQ(picreader::CloseJpeg(h), 1);
     }
-    const int failedIn = n <= counted[0] ? 0 : n <= counted[1] ? 1 : 2;  // open, read 1, read 2
     const Outcome outcome = Classify(n, t);
-    if (outcome == Outcome::kComplete) {
-      EXPECT_EQ(results[0], frameBytes) << n;
-      EXPECT_EQ(results[1], frameBytes) << n;
-      EXPECT_EQ(frames[0], reference) << n;
-      EXPECT_EQ(frames[1], reference) << n;
-      return;
-    }
-    // The call that failed gives null or 0; a read before it is whole.
-    if (failedIn == 0) {
-      EXPECT_EQ(h, nullptr) << n;
-    } else {
-      EXPECT_EQ(results[failedIn - 1], 0) << n;
-    }
-    if (failedIn == 2) {
-      EXPECT_EQ(frames[0], reference) << n;
-    }
-    if (outcome == Outcome::kOwnFailure && failedIn == 1) {
-      // A read after a read without a row buffer is whole again.
-      EXPECT_EQ(results[1], frameBytes) << n;
-      EXPECT_EQ(frames[1], reference) << n;
-    }
-    if (outcome == Outcome::kLibraryFailure) {
-      if (failedIn == 1) {
-        EXPECT_EQ(results[1], 0) << n;
-      }
-      // Every later open fails at once, without a library call.
-      EXPECT_EQ(picreader::OpenJpeg(path.c_str()), nullptr);
-      EXPECT_EQ(Probe().libraryCalls, 0);
-    }
+    run.whole[0] = frames[0] == reference;
+    run.whole[1] = frames[1] == reference;
+    robust::ExpectReadRun(seam, outcome, run, n, [&] {
+      EXPECT_EQ(picreader::OpenJpeg(path.c_str()), nullptr) << n;
+    });
   });
-  EXPECT_GE(tally.own, 3);  // the handle and each read's row buffer
-  EXPECT_GT(tally.library, 5);
-  EXPECT_EQ(tally.total, tally.own + tally.library + tally.recovered);
+  robust::ExpectSplit(tally, robust::kReadSplit);
 }
 
 TEST_F(NativeAllocFailure, EveryReadOfAProgressiveColourFile) {
@@ -211,7 +148,7 @@ TEST_F(NativeAllocFailure, EveryReadOfAProgressiveColourFile) {
 }
 
 TEST_F(NativeAllocFailure, EveryReadOfASequentialGrayFile) {
-  SweepReads(path_, core::EncoderSettings{80, 0, 0, 3, 0, 0, 0});
+  SweepReads(path_, core::EncoderSettings{80, 0, 0, core::kGraySamplingPreset, 0, 0, 0});
 }
 
 }  // namespace

@@ -83,13 +83,10 @@ Resources Measure() {
   return r;
 }
 
-std::vector<std::string> Growth(const Resources& before, const Resources& after,
-                                const Tolerance& t) {
-  std::vector<std::string> grown;
+std::vector<Grown> Growth(const Resources& before, const Resources& after, const Tolerance& t) {
+  std::vector<Grown> grown;
   auto check = [&](const char* name, int64_t a, int64_t b, int64_t allowed) {
-    if (b - a > allowed) {
-      grown.push_back(std::string(name) + " " + std::to_string(a) + " -> " + std::to_string(b));
-    }
+    if (b - a > allowed) grown.push_back({name, a, b});
   };
   check("pagefileUsage", before.pagefileUsage, after.pagefileUsage, t.memoryBytes);
   check("privateCommitted", before.privateCommitted, after.privateCommitted, t.memoryBytes);
@@ -97,6 +94,22 @@ std::vector<std::string> Growth(const Resources& before, const Resources& after,
   check("gdiObjects", before.gdiObjects, after.gdiObjects, t.gdiObjects);
   check("windows", before.windows, after.windows, t.windows);
   return grown;
+}
+
+bool Grew(const std::vector<Grown>& grown, const std::string& measure) {
+  for (const Grown& g : grown) {
+    if (g.measure == measure) return true;
+  }
+  return false;
+}
+
+std::string Describe(const std::vector<Grown>& grown) {
+  std::string text;
+  for (const Grown& g : grown) {
+    if (!text.empty()) text += ", ";
+    text += g.measure + " " + std::to_string(g.before) + " -> " + std::to_string(g.after);
+  }
+  return text;
 }
 
 std::string Describe(const Resources& r) {

@@ -30,10 +30,21 @@ struct Tolerance {
 
 Resources Measure();
 
-// The measures that grew beyond the tolerance from `before` to `after`, with both values.
-std::vector<std::string> Growth(const Resources& before, const Resources& after,
-                                const Tolerance& tolerance);
+// One measure that grew beyond its tolerance.
+struct Grown {
+  std::string measure;  // the field of Resources: "handles", "gdiObjects", ...
+  int64_t before, after;
+};
+
+// The measures that grew beyond the tolerance from `before` to `after`.
+std::vector<Grown> Growth(const Resources& before, const Resources& after,
+                          const Tolerance& tolerance);
+
+// True when `measure` is among the grown ones.
+bool Grew(const std::vector<Grown>& grown, const std::string& measure);
 
 std::string Describe(const Resources& r);
+// "handles 40 -> 43, windows 2 -> 3": the grown measures for a failure message.
+std::string Describe(const std::vector<Grown>& grown);
 
 }  // namespace robust

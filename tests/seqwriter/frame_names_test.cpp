@@ -1,6 +1,6 @@
 // The output plug-in's name handling: the save path split by the code page 932 rule, the number
-// inserted before the extension, and (on Windows) the number text compared with wsprintfA, whose
-// text the plug-in's names always had.
+// inserted before the extension, and the model of the number text (tests/support/) on known
+// answers and (on Windows) compared with wsprintfA, whose text the plug-in's names always had.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,12 +9,15 @@
 #include <string>
 
 #include "frame_names.h"
+#include "tests/support/number_text_model.h"
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 namespace seqwriter {
 namespace {
+
+using testsupport::FormatNumber;
 
 std::string Compose(const char* savePath, const char* pattern, int index) {
   FrameNames names;
@@ -127,11 +130,13 @@ class PatternMaker {
 };
 
 TEST(NumberText, SameAsWsprintfA) {
+  constexpr int kPatterns = 20000;
   PatternMaker maker(12345);
   int compared = 0;
-  for (int n = 0; n < 20000; ++n) {
+  for (int n = 0; n < kPatterns; ++n) {
     const std::string pattern = maker.Make();
     ASSERT_TRUE(IsSafeNamePattern(pattern.c_str())) << pattern;
+    ASSERT_LT(pattern.size(), kNumberPatternSize) << pattern;
     const int index = maker.Index();
     char want[kNumberTextSize];  // the DLL's own text: wsprintfA's, cut at its limit
     const size_t wantLen = NumberText(want, pattern.c_str(), index);
@@ -141,7 +146,7 @@ TEST(NumberText, SameAsWsprintfA) {
     ASSERT_EQ(gotLen, wantLen) << "pattern " << pattern << ", index " << index;
     ++compared;
   }
-  EXPECT_EQ(compared, 20000);
+  EXPECT_EQ(compared, kPatterns);
 }
 #endif
 

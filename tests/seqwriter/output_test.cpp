@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/encoder_values.h"
 #include "tests/seqwriter/seqwriter_fixture.h"
 #include "tests/support/jpeg_inspect.h"
 #include "tests/win/win_files.h"
@@ -102,7 +103,7 @@ TEST_F(SeqwriterTest, PicturesFollowTheFramesRowByRow) {
   c.quality = 100;
   c.quantize = 1;       // every step 1 at quality 100
   c.downsampling = 0;   // 4:4:4
-  for (int downsampling : {0, 3}) {
+  for (int downsampling : {0, core::kGraySamplingPreset}) {
     c.downsampling = downsampling;
     Configure(c);
     OutputHost host(37, 23, 2, dir / ("pic" + std::to_string(downsampling) + ".jpg"));
@@ -110,7 +111,8 @@ TEST_F(SeqwriterTest, PicturesFollowTheFramesRowByRow) {
     for (int f = 0; f < 2; ++f) {
       const Decoded d = Decode(dir / ("pic" + std::to_string(downsampling) + "_000" +
                                       std::to_string(f) + ".jpg"));
-      EXPECT_LE(MaxDifference(d.samples, ExpectedSamples(host, f, 37, 23, downsampling == 3)), 2)
+      const bool gray = downsampling == core::kGraySamplingPreset;
+      EXPECT_LE(MaxDifference(d.samples, ExpectedSamples(host, f, 37, 23, gray)), 2)
           << "frame " << f << " downsampling " << downsampling;
     }
   }
@@ -255,7 +257,7 @@ TEST_F(SeqwriterTest, RowPaddingNeverReachesTheFile) {
 TEST_F(SeqwriterTest, GrayscaleIgnoresColourDifferences) {
   ScratchDir dir("sw_gray");
   Config c;
-  c.downsampling = 3;
+  c.downsampling = core::kGraySamplingPreset;
   Configure(c);
   OutputHost a(40, 24, 1, dir / "a.jpg");
   OutputHost b(40, 24, 1, dir / "b.jpg");

@@ -35,7 +35,7 @@ std::string Describe(const RECT& r) {
          std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
-// Shown by command 501 with the filter window at `at` (a corner of the work area when the
+// Shown by the settings command with the filter window at `at` (a corner of the work area when the
 // coordinates are negative: -1 puts the window's far edge on the work area's far edge).
 void ExpectClearOfTheButtons(testhost::FilterHost& h, POINT at) {
   const RECT work = WorkArea(h.window());
@@ -45,13 +45,14 @@ void ExpectClearOfTheButtons(testhost::FilterHost& h, POINT at) {
   SetWindowPos(h.window(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   HWND dialog = SettingsDialogOf(h.window());
   ASSERT_NE(dialog, nullptr);
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   ASSERT_TRUE(IsWindowVisible(dialog));
   const RECT d = WindowRect(dialog);
   SCOPED_TRACE("filter at " + Describe(WindowRect(h.window())) + ", dialog " + Describe(d) +
                ", work area " + Describe(work));
   EXPECT_TRUE(Inside(work, d));
-  for (int id : {500, 501}) EXPECT_FALSE(Overlap(d, WindowRect(GetDlgItem(h.window(), id)))) << id;
+  for (int id : {IDC_SAVE_FRAME, IDC_SHOW_SETTINGS})
+    EXPECT_FALSE(Overlap(d, WindowRect(GetDlgItem(h.window(), id)))) << id;
   SendMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
@@ -66,18 +67,18 @@ TEST_F(StillsaverTest, SettingsDialogOpensClearOfTheButtonsAndOnTheScreen) {
 TEST_F(StillsaverTest, SettingsDialogKeepsAClearPlaceOnly) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   SetWindowPos(dialog, nullptr, 600, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   SendMessageA(dialog, WM_CLOSE, 0, 0);
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   EXPECT_EQ(WindowRect(dialog).left, 600);
   EXPECT_EQ(WindowRect(dialog).top, 200);
   SendMessageA(dialog, WM_CLOSE, 0, 0);
 
   const RECT filter = WindowRect(h.window());
   SetWindowPos(dialog, nullptr, filter.left, filter.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  h.Command(501);
-  EXPECT_FALSE(Overlap(WindowRect(dialog), WindowRect(GetDlgItem(h.window(), 500))));
+  h.Command(IDC_SHOW_SETTINGS);
+  EXPECT_FALSE(Overlap(WindowRect(dialog), WindowRect(GetDlgItem(h.window(), IDC_SAVE_FRAME))));
 }
 
 BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM lParam) {
@@ -113,7 +114,7 @@ TEST_F(StillsaverTest, RepeatedWindowReadyLeavesOneReachableDialog) {
     ++buttons;
   }
   EXPECT_EQ(buttons, 2);
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(SendDlgItemMessageA(dialog, 106, TBM_GETPOS, 0, 0), 42);
 

@@ -75,7 +75,7 @@ TEST_F(StillsaverSave, FileNamedFromTheLocalTime) {
   testhost::FilterHost& h = Start();
   h.log.clear();
   const int64_t before = NowMs();
-  EXPECT_EQ(h.Command(500), 0);
+  EXPECT_EQ(h.Command(IDC_SAVE_FRAME), 0);
   const int64_t after = NowMs();
 
   Strings want = FetchCalls(17, 64, 48);
@@ -101,17 +101,17 @@ TEST_F(StillsaverSave, FileNamedFromTheLocalTime) {
   EXPECT_EQ(s.height, 48);
   EXPECT_EQ(s.sofMarker, 0xC2);
   EXPECT_EQ(s.scans.size(), 10u);
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), 500)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), IDC_SAVE_FRAME)));
 }
 
 TEST_F(StillsaverSave, TwoSavesTwoFiles) {
   testhost::FilterHost& h = Start();
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   // File names differ by the millisecond, and the system clock advances in ticks of about
   // 15.6 ms: wait until it has moved past the millisecond in which the first save ended.
   const int64_t firstSaveEnded = NowMs();
   while (NowMs() == firstSaveEnded) Sleep(1);
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   EXPECT_EQ(dir_.List().size(), 2u);
 }
 
@@ -147,7 +147,7 @@ TEST_F(StillsaverSave, NameFromThePreciseClockWhereWindowsHasIt) {
                                     reinterpret_cast<void*>(LookUp)), nullptr);
     ASSERT_NE(testhost::PatchImport(h.module(), "KERNEL32.dll", "GetSystemTimeAsFileTime",
                                     reinterpret_cast<void*>(CoarseClock)), nullptr);
-    h.Command(500);
+    h.Command(IDC_SAVE_FRAME);
     const Strings files = dir.List();
     ASSERT_EQ(files.size(), 1u) << ::testing::PrintToString(files);
     EXPECT_EQ(NameToMs(files[0]), present ? kPreciseMs : kCoarseMs) << files[0];
@@ -182,7 +182,7 @@ TEST_F(StillsaverSave, StructureFollowsTheSettings) {
     store_.ints = {{"progression", c.progression}, {"progression_mine", c.mine},
                    {"downsampling", c.downsampling}, {"quantize", c.quantize}};
     testhost::FilterHost& h = Start();
-    h.Command(500);
+    h.Command(IDC_SAVE_FRAME);
     const Strings files = dir.List();
     ASSERT_EQ(files.size(), 1u) << c.what;
     JpegStructure s;
@@ -214,7 +214,7 @@ TEST_F(StillsaverSave, ColourMatrixChangesTheSamples) {
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 56; ++x) h.frame[y * 56 + x] = pixels[x / 8].in;
     h.Start();
-    h.Command(500);
+    h.Command(IDC_SAVE_FRAME);
     const Strings files = dir.List();
     ASSERT_EQ(files.size(), 1u);
     testsupport::Decoded d;
@@ -238,7 +238,7 @@ TEST_F(StillsaverSave, PackedRowsOfOddWidth) {
   testhost::FilterHost& h = Open();
   h.MakeFrame(33, 17);
   h.Start();
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   testsupport::Decoded d;
   ASSERT_TRUE(testsupport::DecodeJpeg(testsupport::ReadFileBytes(dir_ / OnlyFile()), &d));
   ASSERT_EQ(d.width, 33);
@@ -256,7 +256,7 @@ TEST_F(StillsaverSave, EditNotReadyDoesNothingAtAll) {
     testhost::FilterHost& h = Start();
     h.editReady = answer;
     h.log.clear();
-    EXPECT_EQ(h.Command(500), 0);
+    EXPECT_EQ(h.Command(IDC_SAVE_FRAME), 0);
     EXPECT_EQ(h.log, Strings{"EditReady"}) << answer;
     h.End();
     Close();
@@ -268,14 +268,14 @@ TEST_F(StillsaverSave, MissingFolderWritesNothingAndStaysUsable) {
   store_.strings["path"] = dir_.path() + "\\no such folder\\";
   testhost::FilterHost& h = Start();
   h.log.clear();
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   EXPECT_EQ(h.log, FetchCalls(17, 64, 48));  // no beep, no pause
   EXPECT_TRUE(dir_.List().empty());
   EXPECT_EQ(wintest::WindowText(h.window()), "Pomtrel");
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), 500)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), IDC_SAVE_FRAME)));
   // The next click tries again.
   CreateDirectoryA((dir_ / "no such folder").c_str(), nullptr);
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   WIN32_FIND_DATAA fd;
   HANDLE found = FindFirstFileA((dir_ / "no such folder\\*.jpg").c_str(), &fd);
   EXPECT_NE(found, INVALID_HANDLE_VALUE);
@@ -286,7 +286,7 @@ TEST_F(StillsaverSave, BeepOffStillPauses) {
   store_.ints = {{"beep", 0}};
   testhost::FilterHost& h = Start();
   h.log.clear();
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   Strings want = FetchCalls(17, 64, 48);
   want.push_back("Sleep 10");
   EXPECT_EQ(h.log, want);
@@ -305,15 +305,15 @@ TEST_F(StillsaverSave, NoFrameFromTheEditorIsASilentStop) {
     h.fetchedWidth = c.w;
     h.fetchedHeight = c.h;
     h.log.clear();
-    h.Command(500);
+    h.Command(IDC_SAVE_FRAME);
     EXPECT_EQ(h.log, FetchCalls(17, 64, 48));
     EXPECT_TRUE(dir_.List().empty());
     EXPECT_EQ(wintest::WindowText(h.window()), "Pomtrel");
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), 500)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(h.window(), IDC_SAVE_FRAME)));
     // The filter goes on saving.
     h.noFrameBlock = false;
     h.overrideFetchedSize = false;
-    h.Command(500);
+    h.Command(IDC_SAVE_FRAME);
     EXPECT_EQ(dir_.List().size(), 1u);
     h.End();
     Close();
@@ -327,7 +327,7 @@ TEST_F(StillsaverSave, FetchedSizeWins) {
   h.overrideFetchedSize = true;
   h.fetchedWidth = 32;
   h.fetchedHeight = 24;
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   const JpegStructure s = Structure(OnlyFile());
   EXPECT_EQ(s.width, 32);
   EXPECT_EQ(s.height, 24);

@@ -79,7 +79,7 @@ TEST_F(StillsaverTest, StoredValuesComeBackWithTheirFallbacks) {
   EXPECT_EQ(CheckedIds(dialog), (std::vector<int>{112, 119, 123, 127}));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 127)));  // progression is off
 
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   Click(dialog, 126);  // apply stores the fallbacks
   EXPECT_TRUE(IsWindowVisible(dialog));
   h.End();
@@ -95,14 +95,14 @@ TEST_F(StillsaverTest, StoredValuesComeBackWithTheirFallbacks) {
 TEST_F(StillsaverTest, CancelKeepsEditsUntilOk) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   MoveTrackbar(dialog, 40);
   EXPECT_EQ(WindowText(GetDlgItem(dialog, 105)), "圧縮品質 40");  // the label follows at once
   Click(dialog, 113);
   Click(dialog, 2);
   EXPECT_FALSE(IsWindowVisible(dialog));
 
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   EXPECT_EQ(TrackPos(dialog), 40);
   EXPECT_TRUE(IsChecked(dialog, 113));
   h.log.clear();
@@ -113,7 +113,7 @@ TEST_F(StillsaverTest, CancelKeepsEditsUntilOk) {
 
   testhost::FilterHost& again = Start();
   dialog = SettingsDialogOf(again.window());
-  again.Command(501);
+  again.Command(IDC_SHOW_SETTINGS);
   MoveTrackbar(dialog, 40);
   Click(dialog, 113);
   Click(dialog, 1);  // OK applies and hides
@@ -126,7 +126,7 @@ TEST_F(StillsaverTest, CancelKeepsEditsUntilOk) {
 TEST_F(StillsaverTest, CloseBoxHidesWithoutApplying) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   MoveTrackbar(dialog, 5);
   Click(dialog, 118);  // beep off
   SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -139,7 +139,7 @@ TEST_F(StillsaverTest, CloseBoxHidesWithoutApplying) {
 TEST_F(StillsaverTest, ProgressiveBoxEnablesTheCustomScriptBox) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   Click(dialog, 127);  // custom script on
   Click(dialog, 108);  // progressive off
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 127)));
@@ -158,7 +158,7 @@ TEST_F(StillsaverTest, ProgressiveBoxEnablesTheCustomScriptBox) {
 TEST_F(StillsaverTest, ApplyStoresEveryControl) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   MoveTrackbar(dialog, 91);
   Click(dialog, 107);
   Click(dialog, 118);
@@ -196,7 +196,7 @@ TEST_F(StillsaverTest, SettingsPersistAcrossSessions) {
   HWND dialog = SettingsDialogOf(h.window());
   Click(dialog, 113);  // grayscale
   Click(dialog, 126);
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   h.End();
   Close();
 
@@ -204,7 +204,7 @@ TEST_F(StillsaverTest, SettingsPersistAcrossSessions) {
   dialog = SettingsDialogOf(again.window());
   EXPECT_TRUE(IsChecked(dialog, 113));
   EXPECT_EQ(WindowText(GetDlgItem(dialog, 103)), dir.path() + "\\");
-  again.Command(500);
+  again.Command(IDC_SAVE_FRAME);
   const Strings files = dir.List();
   ASSERT_EQ(files.size(), 2u);
   for (const std::string& f : files) {
@@ -315,7 +315,7 @@ TEST_F(StillsaverTest, FolderBrowserResults) {
   store_.strings["path"] = dir.path() + "\\";
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   auto browse = [&](const std::function<void(HWND)>& answer) {
     return wintest::RunModalDialog(
         dialog, [&] { return static_cast<unsigned>(SendDlgItemMessageA(dialog, 117, BM_CLICK, 0, 0)); },

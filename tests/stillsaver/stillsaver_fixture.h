@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "stillsaver/resource.h"
 #include "testhost/filter_host.h"
 
 namespace stillsavertest {

@@ -56,6 +56,9 @@ TEST_F(StillsaverTest, NamesFollowTheFileName) {
   }
 }
 
+// The command ids, pinned once: the rest of the tests name them.
+static_assert(IDC_SAVE_FRAME == 500 && IDC_SHOW_SETTINGS == 501);
+
 TEST_F(StillsaverTest, MenuCommandsRegisteredAtInit) {
   testhost::FilterHost& h = Open();
   EXPECT_EQ(h.Start(), 1);
@@ -64,8 +67,8 @@ TEST_F(StillsaverTest, MenuCommandsRegisteredAtInit) {
   EXPECT_EQ(h.menu[0].name, "\x8c\xbb\x8d\xdd\x82\xcc\x83\x74\x83\x8c\x81\x5b\x83\x80\x82\xf0"
                             "JPEG\x95\xdb\x91\xb6");
   EXPECT_EQ(h.menu[1].name, "\x90\xdd\x92\xe8");
-  EXPECT_EQ(h.menu[0].id, 500);
-  EXPECT_EQ(h.menu[1].id, 501);
+  EXPECT_EQ(h.menu[0].id, IDC_SAVE_FRAME);
+  EXPECT_EQ(h.menu[1].id, IDC_SHOW_SETTINGS);
   for (const auto& m : h.menu) {
     EXPECT_EQ(m.window, h.window());
     EXPECT_EQ(m.zero1, 0);
@@ -78,7 +81,7 @@ TEST_F(StillsaverTest, WithoutTheMenuServiceTheButtonsStillWork) {
   h.menuServiceMissing = true;
   EXPECT_EQ(h.Start(), 1);
   EXPECT_TRUE(h.menu.empty());
-  EXPECT_NE(GetDlgItem(h.window(), 500), nullptr);
+  EXPECT_NE(GetDlgItem(h.window(), IDC_SAVE_FRAME), nullptr);
 }
 
 TEST_F(StillsaverTest, WindowReadyCreatesTheTwoButtons) {
@@ -88,7 +91,8 @@ TEST_F(StillsaverTest, WindowReadyCreatesTheTwoButtons) {
     const char* text;
     int x, width;
   };
-  const Button buttons[] = {{500, "現在のフレームをJPEG保存", 0, 180}, {501, "設定", 180, 64}};
+  const Button buttons[] = {{IDC_SAVE_FRAME, "現在のフレームをJPEG保存", 0, 180},
+                            {IDC_SHOW_SETTINGS, "設定", 180, 64}};
   HFONT guiFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const Button& b : buttons) {
     HWND w = GetDlgItem(h.window(), b.id);
@@ -128,17 +132,18 @@ TEST_F(StillsaverTest, SavePeriodDisablesOnlyTheSaveButton) {
   wintest::ScratchDir dir("ss_period");
   store_.strings["path"] = dir.path() + "\\";
   testhost::FilterHost& h = Start();
-  HWND save = GetDlgItem(h.window(), 500), settings = GetDlgItem(h.window(), 501);
+  HWND save = GetDlgItem(h.window(), IDC_SAVE_FRAME);
+  HWND settings = GetDlgItem(h.window(), IDC_SHOW_SETTINGS);
   EXPECT_EQ(h.Send(host::kMsgSaveDisabledBegin), 1);
   EXPECT_FALSE(IsWindowEnabled(save));
   EXPECT_TRUE(IsWindowEnabled(settings));
   // The menu command still saves.
   h.log.clear();
-  EXPECT_EQ(h.Command(500), 0);
+  EXPECT_EQ(h.Command(IDC_SAVE_FRAME), 0);
   Strings want = FetchCalls(h.frameIndex, h.width, h.height);
   want.push_back("MessageBeep 64");
   want.push_back("Sleep 10");
-  EXPECT_EQ(h.SaveCalls(), want);  // the six host calls, the beep and the pause
+  EXPECT_EQ(h.LogWithoutSettings(), want);  // the six host calls, the beep and the pause
   EXPECT_EQ(h.Send(host::kMsgSaveDisabledEnd), 1);
   EXPECT_TRUE(IsWindowEnabled(save));
 }
@@ -146,7 +151,7 @@ TEST_F(StillsaverTest, SavePeriodDisablesOnlyTheSaveButton) {
 TEST_F(StillsaverTest, UnknownCommandsDoNothing) {
   testhost::FilterHost& h = Start();
   h.log.clear();
-  for (int id : {0, 499, 502, 1, 65535}) {
+  for (int id : {0, IDC_SAVE_FRAME - 1, IDC_SHOW_SETTINGS + 1, 1, 65535}) {
     EXPECT_EQ(h.Command(id), 0);
     EXPECT_EQ(h.Send(WM_COMMAND, static_cast<WPARAM>(id)), 0);
   }
@@ -158,11 +163,13 @@ TEST_F(StillsaverTest, UnknownCommandsDoNothing) {
 TEST_F(StillsaverTest, SettingsCommandShowsTheDialog) {
   testhost::FilterHost& h = Start();
   HWND dialog = SettingsDialogOf(h.window());
-  EXPECT_EQ(h.Command(501), 0);
+  EXPECT_EQ(h.Command(IDC_SHOW_SETTINGS), 0);
   EXPECT_TRUE(IsWindowVisible(dialog));
   ShowWindow(dialog, SW_HIDE);
   // A click on the settings button (WM_COMMAND from the child) does the same.
-  EXPECT_EQ(h.Send(WM_COMMAND, MAKEWPARAM(501, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h.window(), 501))), 0);
+  HWND button = GetDlgItem(h.window(), IDC_SHOW_SETTINGS);
+  EXPECT_EQ(h.Send(WM_COMMAND, MAKEWPARAM(IDC_SHOW_SETTINGS, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button)), 0);
   EXPECT_TRUE(IsWindowVisible(dialog));
 }
 

@@ -26,7 +26,7 @@ TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
   }
   h.Start();
   h.log.clear();
-  h.Command(500);
+  h.Command(IDC_SAVE_FRAME);
   Strings want = FetchCalls(17, 256, 256);
   want.push_back("MessageBeep 16");
   EXPECT_EQ(h.log, want);
@@ -41,7 +41,8 @@ TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
   EXPECT_EQ(partial[1], 0xD8);
   EXPECT_FALSE(partial[partial.size() - 2] == 0xFF && partial.back() == 0xD9);
 
-  HWND save = GetDlgItem(h.window(), 500), settings = GetDlgItem(h.window(), 501);
+  HWND save = GetDlgItem(h.window(), IDC_SAVE_FRAME);
+  HWND settings = GetDlgItem(h.window(), IDC_SHOW_SETTINGS);
   EXPECT_EQ(wintest::WindowText(h.window()), "エラーのため使用不可です");
   EXPECT_FALSE(IsWindowEnabled(save));
   EXPECT_FALSE(IsWindowEnabled(settings));
@@ -49,7 +50,7 @@ TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
   // Every later save only repeats the signal: no host call, no file.
   SetWindowTextA(h.window(), "other");
   h.log.clear();
-  EXPECT_EQ(h.Command(500), 0);
+  EXPECT_EQ(h.Command(IDC_SAVE_FRAME), 0);
   EXPECT_EQ(h.log, Strings{"MessageBeep 16"});
   EXPECT_EQ(wintest::WindowText(h.window()), "エラーのため使用不可です");
   EXPECT_EQ(dir.List().size(), 1u);
@@ -61,7 +62,7 @@ TEST_F(StillsaverTest, WriteFailureMakesTheFilterUnusable) {
 
   // The settings command still shows the dialog, and the filter end still stores.
   HWND dialog = SettingsDialogOf(h.window());
-  h.Command(501);
+  h.Command(IDC_SHOW_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog));
   h.log.clear();
   h.End();
