@@ -29,6 +29,7 @@ else
   native_pkgs+=("${wine_pkgs[@]}")
 fi
 
+mapfile -t native_pkgs < <(printf '%s\n' "${native_pkgs[@]}" | awk '!seen[$0]++')   # each once
 missing=()
 for p in "${native_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
