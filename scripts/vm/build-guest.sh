@@ -44,8 +44,9 @@ echo "pid $$ of $(id -un) on $(hostname), since $(date '+%Y-%m-%d %H:%M:%S')" >"
 if [ $force -eq 0 ] && [ -f "$guest/ready" ]; then echo "$guest"; exit 0; fi
 
 started=$(date +%s)
-say "building the test VM's guest in $guest: this takes minutes (about 3 on 2 cores with a fast"
-say "  mirror), downloads about 400 MB of Debian packages, and needs about 6 GB of disk while it builds"
+say "building the test VM's guest in $guest: this takes minutes (about 3 to 4 on 2 cores with a"
+say "  fast mirror), downloads about 300 MB of Debian packages, and needs about 5 GB of disk while"
+say "  it builds (2.5 GB once built)"
 partial=$guest.partial
 root=$partial/root
 unmount_all() {
@@ -92,7 +93,8 @@ install -m 755 "$here/guest-init.sh" "$root/sbin/vm-init"
 cp -L "$root/vmlinuz" "$partial/vmlinuz"
 cp -L "$root/initrd.img" "$partial/initrd.img"
 size=$(( $(du -sm "$root" | cut -f1) + 1024 ))
-mkfs.ext4 -q -L vmroot -d "$root" "$partial/root.img" "${size}M"
+mkfs.ext4 -q -L vmroot -d "$root" "$partial/root.img" "${size}M" >>"$log" 2>&1 \
+  || die "packing the guest image failed; log: $log"
 rm -rf --one-file-system "$root"
 say "guest image packed ($size MiB) after $(( $(date +%s) - started )) s"
 
