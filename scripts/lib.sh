@@ -15,6 +15,10 @@ else
 fi
 jobs=${JOBS:-2}
 
+# Timing for the scripts' phase lines: now, and the seconds (one decimal) since a `now`.
+now() { echo "$EPOCHREALTIME"; }
+seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+
 # Runs a command as root: directly when we are root, else through sudo.
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"

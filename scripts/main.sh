@@ -8,8 +8,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$top"
 
-now() { echo "$EPOCHREALTIME"; }
-seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 started=$(now)
 
 bash scripts/setup.sh

@@ -10,8 +10,6 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$top"
 
-now() { echo "$EPOCHREALTIME"; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 
 bash scripts/build.sh || { echo "0 passed, 1 failed (set-up or build failed)"; exit 1; }
 
@@ -34,7 +32,7 @@ else
   rc=0
   bash scripts/on-windows.sh --keep Testing build/win32 \
     ctest --test-dir build/win32 -j"$jobs" --output-on-failure -L '^wine$' 2>&1 | tee "$vm_log" || rc=$?
-  echo "== the test VM took $(since "$started") s in all (emulated CPU)"
+  echo "== the test VM took $(seconds_since "$started") s in all (emulated CPU)"
   if grep -qE 'tests passed, [0-9]+ tests? failed out of' "$vm_log"; then
     cat "$vm_log" >>"$log"
   else
