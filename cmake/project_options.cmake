@@ -6,6 +6,7 @@ if(WIN32)
   # Every 32-bit Windows machine that runs the editor has SSE2. The editor calls plug-ins with a
   # stack that is only 4-byte aligned, so functions that need more realign it themselves.
   add_compile_options(-msse2 -mfpmath=sse -mstackrealign ${PROJECT_WARNINGS})
+  include(${CMAKE_CURRENT_LIST_DIR}/windows.cmake)
   add_link_options(-static-libgcc -static-libstdc++ -static)
 
   set(JPEG_ROOT "${DEPS_DIR}/libjpeg-i686")
@@ -73,5 +74,6 @@ function(add_plugin_dll name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   # Shipped without symbols: the static runtime libraries bring debug sections along. No link
   # time in the PE header, so that the same sources always give the same bytes.
-  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp -s)
+  target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup -Wl,--no-insert-timestamp -s
+    ${WINDOWS_MINIMUM_LINK_OPTIONS})
 endfunction()

@@ -8,7 +8,7 @@ set(PRODUCT_NAME_JA "YC48 JPEG プラグイン")
 set(PRODUCT_COPYRIGHT "Copyright (C) 2026 The YC48 JPEG plug-ins authors. MIT License.")
 set(IJG_NOTICE "This software is based in part on the work of the Independent JPEG Group.")
 set(PRODUCT_COMMENTS
-  "${IJG_NOTICE} libjpeg-turbo 2.1.5 を静的リンクしています（IJG License、Modified BSD License、zlib License）。詳しくは THIRD-PARTY-NOTICES.txt をご覧ください。")
+  "${IJG_NOTICE} libjpeg-turbo ${LIBJPEG_TURBO_VERSION} を静的リンクしています（IJG License、Modified BSD License、zlib License）。詳しくは THIRD-PARTY-NOTICES.txt をご覧ください。")
 set(RELEASE_NAME "yc48-jpeg-plugins-${PROJECT_VERSION}")
 
 # Adds the version resource to a DLL target; description is the Japanese FileDescription.

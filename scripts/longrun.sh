@@ -13,16 +13,22 @@ if [ ! -f "$program" ]; then
   echo "longrun: $program is missing; build first (bash scripts/build.sh)" >&2
   exit 1
 fi
+wine_route
 
-# Here, or in the test VM where this machine runs no 32-bit programs; in the one prefix recipe
-# (wine-prefix.sh) that keeps windows from waiting for a window manager.
+# Through the door to Wine: here, or in the test VM, in the one prefix recipe (wine-prefix.sh)
+# that keeps windows from waiting for a window manager.
 log=$build/longrun.log
-start=$(date +%s)
+started=$(now)
 status=0
-bash "$top/scripts/on-windows.sh" "$build" bash -c \
-  'LONGRUN_ROUNDS=$1 bash scripts/wine-run.sh "$2" "$3" </dev/null; rc=$?; bash scripts/wine-run.sh "$2" --shutdown; exit $rc' \
-  longrun "$rounds" "$build" "$program" 2>&1 | tee "$log" || status=$?
-echo "longrun: $rounds rounds in $(( $(date +%s) - start )) s$(wine_in_vm && echo ' on the emulated CPU of the test VM'); log in $log"
-# A run that tested nothing (or less than both tests) must not pass.
-if ! grep -q '^\[  PASSED  \] 2 tests' "$log" && [ "$status" -eq 0 ]; then status=1; fi
+bash "$top/scripts/with-wine.sh" "$build" LONGRUN_ROUNDS="$rounds" "$program" </dev/null 2>&1 \
+  | tee "$log" || status=$?
+where=; [ "$WINE_ROUTE" = here ] || where=' on the emulated CPU of the test VM'
+echo "longrun: $rounds rounds in $(seconds_since "$started") s$where; log in $log"
+# A run that tested nothing, or fewer cases than the program has, must not pass.
+ran=$(sed -nE 's/^\[==========\] Running ([0-9]+) tests? from.*/\1/p' "$log" | head -n1)
+if [ "$status" -eq 0 ] && { [ -z "$ran" ] || [ "$ran" -eq 0 ] \
+     || ! grep -qE "^\[  PASSED  \] $ran tests?\." "$log"; }; then
+  echo "longrun: the program did not report all of its ${ran:-0} tests as passed" >&2
+  status=1
+fi
 exit "$status"

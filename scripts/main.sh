@@ -2,11 +2,13 @@
 # The main job: sets up, builds what ships in a tree of its own (build/release: the three plug-in
 # DLLs and the demonstration program; no tests, no GoogleTest), checks each DLL's binary
 # contract, assembles the release in dist/ (a folder and its zip, named with the version) and
-# runs the demonstration on the released DLLs (under Wine here, or in the test VM where this
-# machine's kernel runs no 32-bit programs). Prints how long each part took.
+# runs the demonstration on the released DLLs (through the door to Wine: here, or in the test VM
+# where this machine's kernel runs no 32-bit programs). Prints how long each part took, and in
+# words what went wrong.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$top"
+wine_route
 
 started=$(now)
 
@@ -44,4 +46,4 @@ demo=0
 bash scripts/demo.sh "$tree" "$release" || demo=$?
 echo "main: the demonstration took $(seconds_since "$demo_started") s"
 echo "main: done in $(seconds_since "$started") s"
-[ $demo -eq 0 ] || { echo "main: the demonstration failed" >&2; exit $demo; }
+[ $demo -eq 0 ] || { echo "main: the demonstration failed (demo.sh says why, above)" >&2; exit $demo; }

@@ -3,7 +3,7 @@
 # loader needs; 1 with the reason on stderr when it does not. Some virtual machines run 64-bit
 # programs only (their i386 execve fails with "Exec format error"); an emulator registered for
 # i386 programs in binfmt_misc does not count: Wine does not run usefully under qemu's user mode.
-# Elsewhere the Windows programs run in the test VM (on-windows.sh).
+# Only the door to Wine (with-wine.sh) asks it; elsewhere the Windows programs run in the test VM.
 #   runs-32bit.sh [SCRATCH_DIR]     the probe is written there (default: the dependency cache,
 #                                   not /tmp, which may be mounted noexec)
 set -uo pipefail

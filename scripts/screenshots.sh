@@ -3,8 +3,8 @@
 # prefix maps the templates' fonts to: the filter window, its settings dialog (alone and beside
 # the window), the output plug-in's dialog, and a frame of the demonstration beside its JPEG.
 #   screenshots.sh BUILD_DIR [DLL_FOLDER]      (DLL_FOLDER defaults to BUILD_DIR/bin)
-# Needs uishots.exe and jpegdemo.exe built in BUILD_DIR; runs them here or in the test VM
-# (on-windows.sh). The pictures are made in BUILD_DIR/shots and replace those in docs/images/
+# Needs uishots.exe and jpegdemo.exe built in BUILD_DIR; runs them through the door to Wine
+# (with-wine.sh). The pictures are made in BUILD_DIR/shots and replace those in docs/images/
 # only when every one of them was made.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -17,20 +17,17 @@ rm -rf "$shots"
 mkdir -p "$shots/dlls" "$shots/demo"
 cp "$dlls"/*.dll "$shots/dlls/"   # in the VM, DLLs must be mapped from the guest's own memory
 
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
-bash "$top/scripts/on-windows.sh" --keep shots "$build" bash -c '
-  status=0
-  bash scripts/wine-run.sh "$1" "$1/bin/uishots.exe" "$2" "$3" || status=$?
-  bash scripts/wine-run.sh "$1" "$1/bin/jpegdemo.exe" "$2" "$3\\demo" >/dev/null || status=$?
-  bash scripts/wine-run.sh "$1" --shutdown
-  exit $status' shots "$build" "$(winpath "$shots/dlls")" "$(winpath "$shots")" \
-  || { echo "screenshots: a Windows program failed" >&2; exit 1; }
+bash "$top/scripts/with-wine.sh" --keep shots "$build" "$build/bin/uishots.exe" \
+  "$(winpath "$shots/dlls")" "$(winpath "$shots")" \
+  || { echo "screenshots: uishots.exe failed" >&2; exit 1; }
+bash "$top/scripts/with-wine.sh" --keep shots "$build" "$build/bin/jpegdemo.exe" \
+  "$(winpath "$shots/dlls")" "$(winpath "$shots/demo")" >/dev/null \
+  || { echo "screenshots: jpegdemo.exe failed" >&2; exit 1; }
 
 names=(filter-window settings-dialog filter-and-settings output-dialog demo/source-vs-jpeg)
 mkdir -p "$shots/png"
 for name in "${names[@]}"; do
-  png=$shots/png/$(basename "$name").png
-  bmptopnm "$shots/$name.bmp" 2>/dev/null | pnmtopng -compression 9 >"$png" 2>/dev/null && [ -s "$png" ] \
+  bmp_to_png "$shots/$name.bmp" "$shots/png/$(basename "$name").png" \
     || { echo "screenshots: $name.bmp could not be converted; docs/images/ is unchanged" >&2; exit 1; }
 done
 mkdir -p "$images"

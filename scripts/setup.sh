@@ -2,34 +2,22 @@
 # Installs everything the build and the tests need, from Debian's packages, and builds the two
 # third-party libraries for the 32-bit Windows tree once. Safe to run again: every step checks
 # first and skips what is already there. Needs root (or sudo) only while something is missing.
-# Where this machine's kernel runs 32-bit programs, Wine is installed here; where it does not (or
-# with WINE_IN_VM=1), qemu and debootstrap are, and the test VM's guest is built (once for the
-# whole machine: scripts/vm/build-guest.sh).
+# The one script that changes the machine: where this machine's kernel runs 32-bit programs, Wine
+# is installed here; where it does not (or with WINE_IN_VM=1), the test VM's tools are, and the
+# VM's guest is built (once for the whole machine: scripts/vm/build-guest.sh).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cache=$deps_cache
 mkdir -p "$cache"
+wine_route
 
 say() { printf 'setup: %s\n' "$*"; }
 die() { printf 'setup: error: %s\n' "$*" >&2; exit 1; }
 record() { printf '%s %s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$*" >> "$cache/setup-changes.txt"; }
 
 # --- Debian packages -------------------------------------------------------------------------
-native_pkgs=(ca-certificates cmake make g++ pkg-config libjpeg62-turbo-dev libjpeg-turbo-progs libgtest-dev
-             googletest dpkg-dev locales nasm
-             gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-             zip clang libclang-rt-14-dev netpbm)
-in_vm=0
-if wine_in_vm; then
-  in_vm=1
-  # the test VM: the emulator, and what builds its guest
-  native_pkgs+=(qemu-system-x86 debootstrap e2fsprogs)
-else
-  read -r -a wine_pkgs <<<"$(wine_packages)"
-  native_pkgs+=("${wine_pkgs[@]}")
-fi
-
-mapfile -t native_pkgs < <(printf '%s\n' "${native_pkgs[@]}" | awk '!seen[$0]++')   # each once
+if [ "$WINE_ROUTE" = here ]; then sections=(build wine); else sections=(build vm); fi
+mapfile -t native_pkgs < <(packages "${sections[@]}")
 missing=()
 for p in "${native_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -53,9 +41,8 @@ add_deb_src() {
   record "added $out"
 }
 
-have_ja_locale() { locale -a 2>/dev/null | grep -qiE '^ja_JP\.utf-?8$'; }
 need_i386=0; need_src=0; need_locale=0
-[ $in_vm -eq 1 ] || dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+[ "$WINE_ROUTE" = vm ] || dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 have_deb_src || need_src=1
 have_ja_locale || need_locale=1
 
@@ -93,7 +80,7 @@ fi
 # --- The Japanese locale (Wine takes its ANSI code page, 932, from it) -------------------------
 if [ $need_locale -eq 1 ]; then
   say "generating the ja_JP.UTF-8 locale"
-  as_root localedef -i ja_JP -c -f UTF-8 -A /usr/share/locale/locale.alias ja_JP.UTF-8
+  make_ja_locale as_root
   record "localedef ja_JP.UTF-8"
 fi
 
@@ -101,7 +88,7 @@ fi
 toolchain=$top/cmake/mingw-i686.cmake
 jpeg_prefix=$cache/libjpeg-i686
 # the version the project is built against, named once in cmake/deps.cmake
-want=$(sed -nE 's/^set\(LIBJPEG_TURBO_VERSION ([0-9.]+)\)/\1/p' "$top/cmake/deps.cmake")
+want=$(libjpeg_turbo_version)
 if [ ! -f "$jpeg_prefix/.done" ]; then
   src_root=$cache/src
   mkdir -p "$src_root"
@@ -157,10 +144,10 @@ if [ ! -f "$gtest_prefix/.done" ]; then
 fi
 
 # --- The test VM, where Wine cannot run here -------------------------------------------------
-if [ $in_vm -eq 1 ]; then
-  say "the Windows programs run in the test VM: $(vm_reason)"
-  guest_started=$(date +%s)
-  guest=$(bash "$top/scripts/vm/build-guest.sh") || die "the test VM's guest could not be built"
-  say "test VM guest: $guest (checked or built in $(( $(date +%s) - guest_started )) s)"
+if [ "$WINE_ROUTE" = vm ]; then
+  say "the Windows programs run in the test VM: $WINE_ROUTE_WHY"
+  guest_started=$(now)
+  bash "$top/scripts/vm/build-guest.sh" || die "the test VM's guest could not be built"
+  say "test VM guest: $(guest_dir) (checked or built in $(seconds_since "$guest_started") s)"
 fi
 say "ready"

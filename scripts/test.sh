@@ -1,49 +1,39 @@
 #!/usr/bin/env bash
 # The one command that sets up, builds and runs every test: the native tests under the
-# sanitizers, then the Windows tests, then the fuzzers. Ends with the summary line
-# "N passed, N failed".
-# The Windows tests that run programs under Wine carry the CTest label "wine". Where this
-# machine's kernel runs 32-bit programs they run here; where it does not, they run in the test VM
-# (scripts/on-windows.sh), all of them in one boot, while the rest of the Windows tree's tests
-# run here. A VM that gives no result counts every Wine test as failed.
+# sanitizers, the Windows tests (those that need no Wine here, then those labelled "wine" through
+# the door to Wine, with-wine.sh: here or in the test VM, all in one run), then the fuzzers.
+# Ends with the summary line "N passed, N failed". A Wine run that ends without CTest's summary
+# line (a crash of CTest, a VM that gave no result) counts every Wine test as failed.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$top"
+wine_route
 
-
-bash scripts/build.sh || { echo "0 passed, 1 failed (set-up or build failed)"; exit 1; }
+{ bash scripts/setup.sh && bash scripts/build.sh; } || { echo "0 passed, 1 failed (set-up or build failed)"; exit 1; }
 
 log=$(mktemp)
-trap 'rm -f "$log"; bash scripts/wine-run.sh build/win32 --shutdown 2>/dev/null' EXIT
+wine_log=$(mktemp)
+trap 'rm -f "$log" "$wine_log"' EXIT
+summary='tests passed, [0-9]+ tests? failed out of'
 
 status=0
 echo "== native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --test-dir build/native -j"$jobs" --output-on-failure 2>&1 | tee -a "$log" || status=1
 
-if ! wine_in_vm; then
-  echo "== Windows tests (32-bit, under Wine)"
-  ctest --test-dir build/win32 -j"$jobs" --output-on-failure 2>&1 | tee -a "$log" || status=1
+echo "== Windows tests without Wine"
+ctest --test-dir build/win32 -j"$jobs" --output-on-failure -LE '^wine$' 2>&1 | tee -a "$log" || status=1
+
+echo "== Windows tests under Wine ($WINE_ROUTE_WHY)"
+started=$(now)
+bash scripts/with-wine.sh --keep Testing build/win32 \
+  ctest --test-dir build/win32 -j"$jobs" --output-on-failure -L '^wine$' 2>&1 | tee "$wine_log" || status=1
+echo "== the Windows tests under Wine took $(seconds_since "$started") s in all"
+if grep -qE "$summary" "$wine_log"; then
+  grep -E "$summary" "$wine_log" >>"$log"
 else
-  echo "== Windows tests without Wine"
-  ctest --test-dir build/win32 -j"$jobs" --output-on-failure -LE '^wine$' 2>&1 | tee -a "$log" || status=1
-  echo "== Windows tests under Wine, in the test VM ($(vm_reason))"
-  started=$(now)
-  vm_log=$(mktemp)
-  rc=0
-  bash scripts/on-windows.sh --keep Testing build/win32 \
-    ctest --test-dir build/win32 -j"$jobs" --output-on-failure -L '^wine$' 2>&1 | tee "$vm_log" || rc=$?
-  echo "== the test VM took $(seconds_since "$started") s in all (emulated CPU)"
-  if grep -qE 'tests passed, [0-9]+ tests? failed out of' "$vm_log"; then
-    cat "$vm_log" >>"$log"
-  else
-    # No result from the VM (it did not boot, its kernel failed, the job never reported, or the
-    # whole-VM timeout struck): every Wine test failed.
-    n=$(ctest --test-dir build/win32 -N -L '^wine$' | sed -nE 's/^Total Tests: ([0-9]+)/\1/p')
-    echo "== the test VM gave no result (exit $rc): all ${n:-0} Windows tests under Wine count as failed"
-    echo "Windows tests in the VM: 0% tests passed, ${n:-1} tests failed out of ${n:-1}" >>"$log"
-  fi
-  [ "$rc" -eq 0 ] || status=1
-  rm -f "$vm_log"
+  n=$(ctest --test-dir build/win32 -N -L '^wine$' | sed -nE 's/^Total Tests: ([0-9]+)/\1/p')
+  echo "== the Windows tests under Wine gave no result: all ${n:-0} count as failed"
+  echo "Windows tests under Wine: 0% tests passed, ${n:-1} tests failed out of ${n:-1}" >>"$log"
 fi
 
 echo "== fuzzers (libFuzzer, a bounded run of each)"

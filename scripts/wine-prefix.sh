@@ -15,13 +15,13 @@
 #   fonts-ipafont-gothic (without it every caption is boxes, or clipped).
 # Change the marker's number whenever the settings change, so that existing prefixes take them.
 set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
 prefix=$1
 marker=.prefix-settings-2
 
 [ -f "$prefix/$marker" ] && exit 0
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+wine_env "$prefix"
 die() { echo "wine-prefix: $*" >&2; exit 1; }
 
 template=${WINE_PREFIX_TEMPLATE:-}
@@ -50,7 +50,7 @@ trap 'rm -f "$reg"' EXIT
     printf '"%s"="%s"\r\n' "${pair%%=*}" "${pair#*=}"
   done
 } | iconv -f UTF-8 -t UTF-16 >"$reg"
-log=$(wine regedit /S "Z:$(printf '%s' "$reg" | tr / '\\')" </dev/null 2>&1) \
+log=$(wine regedit /S "$(winpath "$reg")" </dev/null 2>&1) \
   || die "regedit could not take the prefix settings: $(tail -n 5 <<<"$log")"
 wineserver -w   # the server writes the registry out when it ends
 grep -q '"Managed"="N"' "$prefix/user.reg" || die "the prefix settings did not reach $prefix/user.reg"

@@ -1,30 +1,37 @@
 #!/usr/bin/env bash
-# Runs a 32-bit Windows program under Wine for the cross tree's tests and benchmarks:
+# Runs a 32-bit Windows program of a Windows build tree under Wine, here:
 #   wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]    run one program
-#   wine-run.sh BUILD_DIR --shutdown               stop the wine server and the virtual display
-# The Wine prefix lives in BUILD_DIR (made once, by wine-prefix.sh). One wine server and one Xvfb
-# display are kept alive across the programs of a test run, started with their output detached
-# so that CTest does not wait on them; the test front script shuts them down at the end.
+#   wine-run.sh BUILD_DIR --shutdown               stop the tree's wine server and virtual display,
+#                                                  and wait until they are gone
+# Two callers only: the door to Wine (with-wine.sh), and CTest, for which it is the Windows
+# tree's emulator (CMAKE_CROSSCOMPILING_EMULATOR) inside a run of the door. The Wine prefix lives
+# in BUILD_DIR (made once, by wine-prefix.sh). One wine server and one Xvfb display are kept
+# alive across the programs of a run, started with their output detached so that CTest does not
+# wait on them; the door shuts them down at the end.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 
 build=$(cd "$1" && pwd); shift
-export WINEPREFIX=$build/wineprefix
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export TZ=${TZ:-JST-9}   # a POSIX zone: read the same way by Linux and the Windows runtime
-
-state=$build/wine-state
+wine_env "$build/$wine_prefix_name"
+state=$build/$wine_state_name
 mkdir -p "$state"
 
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+# Waits up to 10 s for the process of a pid file to end.
+gone() { for _ in $(seq 100); do alive "$1" || return 0; sleep 0.1; done; return 1; }
 
 if [ "${1:-}" = "--shutdown" ]; then
-  if alive "$state/wineserver.pid"; then wineserver -k 2>/dev/null || true; fi
-  if alive "$state/xvfb.pid"; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
+  status=0
+  if alive "$state/wineserver.pid"; then
+    wineserver -k 2>/dev/null || true
+    gone "$state/wineserver.pid" || { echo "wine-run: the wine server of $build did not end" >&2; status=1; }
+  fi
+  if alive "$state/xvfb.pid"; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    gone "$state/xvfb.pid" || { echo "wine-run: the virtual display of $build did not end" >&2; status=1; }
+  fi
   rm -f "$state"/*.pid "$state/display"
-  exit 0
+  exit $status
 fi
 
 # The lock guards the set-up below. Nothing started under it inherits the descriptor (9>&-):
@@ -34,7 +41,7 @@ exec 9>"$state/lock"
 flock 9
 
 # The prefix: made once, by the project's one recipe (wine-prefix.sh).
-"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX" 9>&-
+bash "$top/scripts/wine-prefix.sh" "$WINEPREFIX" 9>&-
 
 if ! alive "$state/xvfb.pid"; then
   rm -f "$state/display"

@@ -73,7 +73,7 @@ Resources Measure() {
   Resources r{};
   PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof pmc;
-  if (K32GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc)) {
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc)) {
     r.pagefileUsage = static_cast<int64_t>(pmc.PagefileUsage);
   }
   r.privateCommitted = PrivateCommitted();
