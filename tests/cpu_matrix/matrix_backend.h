@@ -24,7 +24,7 @@ std::string MakeFolder(const std::string& path);
 std::string FramePath(const std::string& folder, const std::string& stem, int index);
 
 // One export of `frames` (rows padded, as the editor hands out output frames) with the numbered
-// output's settings, as the FramePath files of `folder` and `stem`
+// output's settings, as the FramePath files of `folder` and `stem`.
 std::string Export(const core::EncoderSettings& settings, std::vector<demo::Yc48Frame>& frames,
                    const std::string& folder, const std::string& stem);
 
