@@ -27,22 +27,6 @@ namespace {
 // The path is loaded in place: the longest text the store writes must fit the field.
 static_assert(kFolderSize >= host::kSettingTextSize);
 
-// The integer keys in the store's order. "qualty" is the key's spelling.
-struct IntKey {
-  const char* key;
-  int32_t SaveSettings::*field;
-};
-const IntKey kIntKeys[] = {
-    {"qualty", &SaveSettings::quality},
-    {"optimize", &SaveSettings::optimize},
-    {"progression", &SaveSettings::progression},
-    {"downsampling", &SaveSettings::downsampling},
-    {"quantize", &SaveSettings::quantize},
-    {"beep", &SaveSettings::beep},
-    {"colormatrix", &SaveSettings::colormatrix},
-    {"progression_mine", &SaveSettings::progression_mine},
-};
-
 // The folder the editor was started in, with the trailing backslash that makes it a prefix
 // (a single backslash when the directory cannot be read). A directory of 259 characters leaves
 // no room for the backslash and is kept as it is.

@@ -23,6 +23,23 @@ struct SaveSettings {
   int32_t progression_mine;  // the custom progressive script, default 0
 };
 
+// The integer keys in the store's order, and the field each one holds. "qualty" is the key's
+// spelling.
+struct IntKey {
+  const char* key;
+  int32_t SaveSettings::*field;
+};
+inline constexpr IntKey kIntKeys[] = {
+    {"qualty", &SaveSettings::quality},
+    {"optimize", &SaveSettings::optimize},
+    {"progression", &SaveSettings::progression},
+    {"downsampling", &SaveSettings::downsampling},
+    {"quantize", &SaveSettings::quantize},
+    {"beep", &SaveSettings::beep},
+    {"colormatrix", &SaveSettings::colormatrix},
+    {"progression_mine", &SaveSettings::progression_mine},
+};
+
 // The settings in effect: read by every save at the moment of the click.
 extern SaveSettings saveSettings;
 
