@@ -106,8 +106,11 @@ void WriteRows(JpegEncoder& e) {
   JSAMPROW rows[1] = {e.row};
   for (int r = 0; r < e.height; ++r) {
     const unsigned char* src = e.firstRow + r * e.stride;
-    ConvertYcRow(reinterpret_cast<const host::PixelYC*>(src), e.width, gray,
-                 e.settings.colormatrix, e.row);
+    // The next row comes from memory while the compressor works on this one.
+    const unsigned char* next = r + 1 < e.height ? src + e.stride : src;
+    ConvertYcRowFetchingNext(reinterpret_cast<const host::PixelYC*>(src), e.width, gray,
+                             e.settings.colormatrix, e.row,
+                             reinterpret_cast<const host::PixelYC*>(next));
     jpeg_write_scanlines(&e.cinfo, rows, 1);
   }
 }
