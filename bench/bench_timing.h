@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,28 @@ inline std::string FloorColumns(const FloorRounds& r, double goal) {
                 Format(m, 3).c_str(), s.median / l.median, 1.0 + m.median / l.median, f.median,
                 f.lo, f.hi, goal, f.median <= goal ? "" : "  (over)");
   return text;
+}
+
+// One variant of the experiments that look for where time goes: its name and one timed run.
+struct Variant {
+  const char* name;
+  std::function<double()> run;
+};
+
+// Runs `rounds` rounds in which each variant runs right after a run of libjpeg alone, and
+// prints, after `label`, each variant's time over that run: median [middle half].
+inline void RunPaired(const char* label, const std::vector<Variant>& variants,
+                      const std::function<double()>& library, int rounds) {
+  std::vector<std::vector<double>> ratios(variants.size());
+  for (int k = 0; k < rounds; ++k) {
+    for (size_t v = 0; v < variants.size(); ++v) {
+      const double alone = library();
+      ratios[v].push_back(variants[v].run() / alone);
+    }
+  }
+  for (size_t v = 0; v < variants.size(); ++v)
+    std::printf("%-10s %-50s %s\n", label, variants[v].name,
+                Format(Summarise(ratios[v]), 3).c_str());
 }
 
 }  // namespace bench

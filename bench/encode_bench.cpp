@@ -7,6 +7,9 @@
 // frame. Rounds of (a), (b), (c) follow one another; the medians, their spread, the ratio a/b,
 // the floor (b + c) / b and the ratio a / (b + c) are printed (bench_timing.h), with the
 // conversion alone timed separately. Output goes to the null device. Nothing here asserts a time.
+// With "where" after the number of rounds, controlled variants follow that show where the
+// core's time over libjpeg goes (Where below).
+//   encode_bench [ROUNDS] [where]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,18 +63,26 @@ YcFrame MakeFrame(int width, int height) {
   return f;
 }
 
+const host::PixelYC* RowOf(const YcFrame& f, int y) {
+  return reinterpret_cast<const host::PixelYC*>(f.bytes.data() + y * f.stride);
+}
+
 struct Setting {
   const char* name;
   core::EncoderSettings s;
 };
 
 // libjpeg alone, with the settings the core derives from `s` (standard tables, 2 x 2 luma
-// sampling, the library's progressive script), fed ready 8-bit rows.
+// sampling, the library's progressive script), fed ready 8-bit rows; or, with `convertFrom`,
+// fed each row of that frame converted by ConvertYcRow right before it is written: the core's
+// loop without its fetch hints.
 double EncodeReference(const core::EncoderSettings& s, const std::vector<uint8_t>& rows, int width,
-                       int height, const char* path = kNullDevice) {
+                       int height, const char* path = kNullDevice,
+                       const YcFrame* convertFrom = nullptr) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   FILE* out = std::fopen(path, "wb");
+  std::vector<uint8_t> converted(static_cast<size_t>(width) * 3);
   const auto t0 = Clock::now();
   c.err = jpeg_std_error(&err);
   jpeg_create_compress(&c);
@@ -89,6 +100,10 @@ double EncodeReference(const core::EncoderSettings& s, const std::vector<uint8_t
   jpeg_start_compress(&c, TRUE);
   for (int y = 0; y < height; ++y) {
     JSAMPROW row = const_cast<JSAMPROW>(rows.data() + static_cast<size_t>(y) * width * 3);
+    if (convertFrom != nullptr) {
+      row = converted.data();
+      core::ConvertYcRow(RowOf(*convertFrom, y), width, false, s.colormatrix, row);
+    }
     jpeg_write_scanlines(&c, &row, 1);
   }
   jpeg_finish_compress(&c);
@@ -120,7 +135,7 @@ double EncodeCore(const core::EncoderSettings& s, const YcFrame& f, const char* 
 double ConvertAll(const YcFrame& f, int colormatrix, bool scalar, std::vector<uint8_t>& out) {
   const auto t0 = Clock::now();
   for (int y = 0; y < f.height; ++y) {
-    const auto* src = reinterpret_cast<const host::PixelYC*>(f.bytes.data() + y * f.stride);
+    const host::PixelYC* src = RowOf(f, y);
     uint8_t* dst = out.data() + static_cast<size_t>(y) * f.width * 3;
     if (scalar) {
       core::ConvertYcRowScalar(src, f.width, false, colormatrix, dst);
@@ -129,6 +144,61 @@ double ConvertAll(const YcFrame& f, int colormatrix, bool scalar, std::vector<ui
     }
   }
   return MsSince(t0);
+}
+
+// Where the core's time over libjpeg alone goes, at each frame size with the baseline 4:2:0
+// setting (libjpeg's fastest, so the least room to hide anything): controlled variants, each
+// paired with a run of libjpeg alone just before it.
+void Where(int runs) {
+  core::EncoderSettings s = core::kDefaultEncoderSettings;
+  s.progression = 0;
+  s.optimize = 0;
+  std::printf("\nwhere the time goes, baseline 4:2:0; time over libjpeg alone in the same round, "
+              "median [middle half]\n");
+  const int sizes[][2] = {{1920, 1080}, {3840, 2160}};
+  for (const auto& size : sizes) {
+    const YcFrame frame = MakeFrame(size[0], size[1]);
+    std::vector<uint8_t> rows(static_cast<size_t>(size[0]) * size[1] * 3);
+    ConvertAll(frame, s.colormatrix, false, rows);
+    auto library = [&] {
+      bench::EvictFromCaches(rows.data(), rows.size());
+      return EncodeReference(s, rows, size[0], size[1]);
+    };
+    auto cold = [&] { bench::EvictFromCaches(frame.bytes.data(), frame.bytes.size()); };
+    const std::vector<bench::Variant> variants = {
+        {"the core, source out of the caches (as exported)", [&] {
+           cold();
+           return EncodeCore(s, frame);
+         }},
+        {"the core, source already in the caches", [&] {
+           bench::ColdReadMs(frame.bytes.data(), frame.bytes.size());
+           return EncodeCore(s, frame);
+         }},
+        {"rows converted as written, without fetch hints", [&] {
+           cold();
+           return EncodeReference(s, rows, size[0], size[1], kNullDevice, &frame);
+         }},
+        {"the whole frame converted first, then libjpeg", [&] {
+           cold();
+           const double convert = ConvertAll(frame, s.colormatrix, false, rows);
+           return convert + EncodeReference(s, rows, size[0], size[1]);
+         }},
+        {"the conversion alone, row by row", [&] {
+           cold();
+           std::vector<uint8_t> row(static_cast<size_t>(size[0]) * 3);
+           const auto t0 = Clock::now();
+           for (int y = 0; y < frame.height; ++y)
+             core::ConvertYcRow(RowOf(frame, y), frame.width, false, s.colormatrix, row.data());
+           return MsSince(t0);
+         }},
+        {"one read of the frame at memory speed", [&] {
+           return bench::ColdReadMs(frame.bytes.data(), frame.bytes.size());
+         }},
+    };
+    char label[16];
+    std::snprintf(label, sizeof label, "%dx%d", size[0], size[1]);
+    bench::RunPaired(label, variants, library, runs);
+  }
 }
 
 }  // namespace
@@ -189,5 +259,6 @@ int main(int argc, char** argv) {
                 "%.1fx); goal <= 1.0 ms for mode 0\n",
                 cm, v.median, v.lo, v.hi, s.median, s.median / v.median);
   }
+  if (argc > 2 && std::string(argv[2]) == "where") Where(runs);
   return 0;
 }
