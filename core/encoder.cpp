@@ -105,7 +105,7 @@ void StartImage(JpegEncoder& e) {
 void WriteRows(JpegEncoder& e) {
   const bool gray = e.components == 1;
   JSAMPROW rows[1] = {e.row};
-  const size_t rowBytes = static_cast<size_t>(e.width) * sizeof(host::PixelYC);
+  const size_t rowBytes = e.width > 0 ? static_cast<size_t>(e.width) * sizeof(host::PixelYC) : 0;
   for (int r = 0; r < e.height; ++r) {
     const unsigned char* src = e.firstRow + r * e.stride;
     // The next row comes from memory while the compressor works on this one, and the pages of
