@@ -1,12 +1,16 @@
-// Decoding speed of the JPEG reader against libjpeg alone.
+// Decoding speed of the JPEG reader against libjpeg alone and against the floor.
 //
 // For each frame size and kind of file, one JPEG file is made from a smooth gradient with noise
 // (4:2:0, quality 75: progressive with optimised Huffman tables as the still-frame filter writes
-// by default, and baseline) and then decoded in alternating runs (a) by the reader, OpenJpeg +
-// ReadJpegFrame + CloseJpeg into a YC48 frame, and (b) by libjpeg alone to YCbCr rows in one
-// reused row buffer, the same work without the conversion. The medians, the range of the middle
-// half of the runs and the ratio a/b are printed, and the conversion alone (vector and scalar)
-// over the decoded rows. Nothing here asserts a time.
+// by default, and baseline) and then decoded in rounds of (a) the reader, OpenJpeg +
+// ReadJpegFrame + CloseJpeg into a YC48 frame that starts out of the caches, as a host buffer
+// not touched for a while, (b) libjpeg alone to YCbCr rows in one reused row buffer, the same
+// work without the conversion, and (c) one write of the YC48 frame at memory speed. The
+// medians, their spread, the ratio a/b, the floor (b + c) / b and the ratio a / (b + c) are
+// printed (bench_timing.h), and the conversion alone (vector and scalar) over the decoded rows.
+// Nothing here asserts a time. With "where" after the number of rounds, controlled variants
+// follow that show where the reader's time over libjpeg goes (Where below).
+//   decode_bench [ROUNDS] [where]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -83,8 +87,11 @@ double ReadWithReader(const char* path, std::vector<uint8_t>& frame) {
   return ms;
 }
 
-// libjpeg alone; with `rows`, every decoded row is also kept there (for the conversion timing).
-double ReadWithLibjpeg(const char* path, std::vector<uint8_t>* rows = nullptr) {
+// libjpeg alone; with `rows`, every decoded row is also kept there (for the conversion timing);
+// with `convertInto`, every decoded row is converted into that YC48 frame right away: the
+// reader's loop without its page hints.
+double ReadWithLibjpeg(const char* path, std::vector<uint8_t>* rows = nullptr,
+                       std::vector<uint8_t>* convertInto = nullptr) {
   FILE* in = std::fopen(path, "rb");
   const auto t0 = Clock::now();
   jpeg_decompress_struct d;
@@ -97,10 +104,16 @@ double ReadWithLibjpeg(const char* path, std::vector<uint8_t>* rows = nullptr) {
   jpeg_start_decompress(&d);
   std::vector<uint8_t> row(static_cast<size_t>(d.output_width) * 3);
   if (rows != nullptr) rows->resize(row.size() * d.output_height);
+  const size_t stride = static_cast<size_t>(picreader::FrameStride(d.output_width));
   while (d.output_scanline < d.output_height) {
-    JSAMPROW p = rows ? rows->data() + row.size() * d.output_scanline : row.data();
+    const JDIMENSION y = d.output_scanline;
+    JSAMPROW p = rows ? rows->data() + row.size() * y : row.data();
     jpeg_read_scanlines(&d, &p, 1);
+    if (convertInto != nullptr)
+      picreader::YCbCrRowToYc48(p, static_cast<int>(d.output_width),
+                                reinterpret_cast<host::PixelYC*>(convertInto->data() + y * stride));
   }
+  if (convertInto != nullptr) picreader::FenceRowStores();
   jpeg_finish_decompress(&d);
   jpeg_destroy_decompress(&d);
   const double ms = MsSince(t0);
@@ -121,6 +134,38 @@ double ConvertAll(RowFn fn, const std::vector<uint8_t>& rows, int width, int hei
   return MsSince(t0);
 }
 
+// Where the reader's time over libjpeg alone goes, at each frame size with the baseline file
+// (libjpeg's fastest): controlled variants, each paired with a run of libjpeg alone just before.
+void Where(int runs) {
+  std::printf("\nwhere the time goes, baseline file; time over libjpeg alone in the same round, "
+              "median [middle half]\n");
+  const int sizes[][2] = {{1920, 1080}, {3840, 2160}};
+  for (const auto& size : sizes) {
+    const int width = size[0], height = size[1];
+    std::vector<uint8_t> frame(static_cast<size_t>(picreader::FrameStride(width)) * height);
+    const char* file = "bench_decode.jpg";
+    MakeFile(file, width, height, false);
+    auto cold = [&] { bench::EvictFromCaches(frame.data(), frame.size()); };
+    const std::vector<bench::Variant> variants = {
+        {"the reader, destination out of the caches", [&] {
+           cold();
+           return ReadWithReader(file, frame);
+         }},
+        {"rows converted as decoded, without page hints", [&] {
+           cold();
+           return ReadWithLibjpeg(file, nullptr, &frame);
+         }},
+        {"one write of the frame at memory speed", [&] {
+           return bench::ColdWriteMs(frame.data(), frame.size());
+         }},
+    };
+    char label[16];
+    std::snprintf(label, sizeof label, "%dx%d", width, height);
+    bench::RunPaired(label, variants, [&] { return ReadWithLibjpeg(file); }, runs);
+    std::remove(file);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,10 +175,11 @@ int main(int argc, char** argv) {
 #else
   const char* conversion = "SSE2";
 #endif
-  std::printf("JPEG decoding benchmark: %d runs each, median [middle half] in ms; conversion: %s\n",
+  const double goal = 1.02;  // of the floor
+  std::printf("JPEG decoding benchmark: %d rounds, median [middle half] in ms; conversion: %s\n",
               runs, conversion);
-  std::printf("%-10s %-12s %24s %24s %7s %7s\n", "frame", "file", "reader to YC48",
-              "libjpeg to YCbCr", "ratio", "goal");
+  std::printf("%-10s %-12s %20s %20s %s\n", "frame", "file", "reader to YC48", "libjpeg to YCbCr",
+              bench::FloorColumnsHeader());
   const int sizes[][2] = {{1920, 1080}, {3840, 2160}};
   for (const auto& size : sizes) {
     const int width = size[0], height = size[1];
@@ -143,15 +189,16 @@ int main(int argc, char** argv) {
       MakeFile(file, width, height, progressive);
       ReadWithReader(file, frame);  // warm up
       ReadWithLibjpeg(file);
-      std::vector<double> reader, library;
-      for (int r = 0; r < runs; ++r) {
-        reader.push_back(ReadWithReader(file, frame));
-        library.push_back(ReadWithLibjpeg(file));
+      bench::FloorRounds r;
+      for (int k = 0; k < runs; ++k) {
+        bench::EvictFromCaches(frame.data(), frame.size());
+        r.subject.push_back(ReadWithReader(file, frame));
+        r.library.push_back(ReadWithLibjpeg(file));
+        r.memory.push_back(bench::ColdWriteMs(frame.data(), frame.size()));
       }
-      const Stats a = Summarise(reader), b = Summarise(library);
-      std::printf("%4dx%-5d %-12s %24s %24s %7.3f %7s\n", width, height,
-                  progressive ? "progressive" : "baseline", Format(a).c_str(), Format(b).c_str(),
-                  a.median / b.median, "<= 1.08");
+      std::printf("%4dx%-5d %-12s %20s %20s %s\n", width, height,
+                  progressive ? "progressive" : "baseline", Format(Summarise(r.subject)).c_str(),
+                  Format(Summarise(r.library)).c_str(), bench::FloorColumns(r, goal).c_str());
 
       // The conversion alone over the decoded rows of the file.
       std::vector<uint8_t> rows;
@@ -167,5 +214,6 @@ int main(int argc, char** argv) {
       std::remove(file);
     }
   }
+  if (argc > 2 && std::string(argv[2]) == "where") Where(runs);
   return 0;
 }

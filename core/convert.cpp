@@ -118,7 +118,7 @@ inline __m128i ScaleRound(__m128i v, __m128i lo_coefs, __m128i hi_coefs, __m128i
   return _mm_packs_epi32(_mm_srai_epi32(lo, kShift), _mm_srai_epi32(hi, kShift));
 }
 
-void ColourPlainSse2(const PixelYC* src, int width, uint8_t* dst) {
+void ColourPlainSse2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const __m128i partner = _mm_set1_epi16(detail::kPlainPartner);
   __m128i klo[3], khi[3];
   for (int r = 0; r < 3; ++r) {
@@ -127,6 +127,7 @@ void ColourPlainSse2(const PixelYC* src, int width, uint8_t* dst) {
   }
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    detail::FetchAhead(src + i, ahead);
     __m128i v0, v1, v2;
     Load24(src + i, v0, v1, v2);
     Store24(dst + 3 * i, ScaleRound<12>(v0, klo[0], khi[0], partner),
@@ -137,11 +138,12 @@ void ColourPlainSse2(const PixelYC* src, int width, uint8_t* dst) {
 }
 
 // Y = (255 y + 2048) >> 12 on the gathered lumas.
-void GrayPlainSse2(const PixelYC* src, int width, uint8_t* dst) {
+void GrayPlainSse2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const __m128i partner = _mm_set1_epi16(1);
   const __m128i k = _mm_setr_epi16(255, 2048, 255, 2048, 255, 2048, 255, 2048);
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    detail::FetchAhead(src + i, ahead);
     __m128i v0, v1, v2;
     Load24(src + i, v0, v1, v2);
     const __m128i y = ScaleRound<12>(GatherFirstChannel(v0, v1, v2), k, k, partner);
@@ -152,7 +154,7 @@ void GrayPlainSse2(const PixelYC* src, int width, uint8_t* dst) {
 
 // Eight pixels fill 24 lanes exactly, so the neighbours a pixel needs (detail::kMatrixAB, CD)
 // never lie outside the three registers.
-void ColourMatrixSse2(const PixelYC* src, int width, uint8_t* dst) {
+void ColourMatrixSse2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const __m128i round = _mm_set1_epi32(32768);
   __m128i ablo[3], abhi[3], cdlo[3], cdhi[3], off[3];
   for (int r = 0; r < 3; ++r) {
@@ -164,6 +166,7 @@ void ColourMatrixSse2(const PixelYC* src, int width, uint8_t* dst) {
   }
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    detail::FetchAhead(src + i, ahead);
     __m128i a[3], b[3], c[3], d[3];
     Load24(src + i, a[0], a[1], a[2]);
     Next(a[0], a[1], a[2], b[0], b[1], b[2]);
@@ -187,13 +190,14 @@ void ColourMatrixSse2(const PixelYC* src, int width, uint8_t* dst) {
 }
 
 // Y = (4080 y + 418 cb + 800 cr + 32768) >> 16, from the gathered y, cb and cr of eight pixels.
-void GrayMatrixSse2(const PixelYC* src, int width, uint8_t* dst) {
+void GrayMatrixSse2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const __m128i kycb = _mm_setr_epi16(4080, 418, 4080, 418, 4080, 418, 4080, 418);
   const __m128i kcr = _mm_setr_epi16(800, 0, 800, 0, 800, 0, 800, 0);
   const __m128i round = _mm_set1_epi32(32768);
   const __m128i zero = _mm_setzero_si128();
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    detail::FetchAhead(src + i, ahead);
     __m128i v0, v1, v2, n0, n1, n2, m0, m1, m2;
     Load24(src + i, v0, v1, v2);
     Next(v0, v1, v2, n0, n1, n2);
@@ -215,18 +219,25 @@ void GrayMatrixSse2(const PixelYC* src, int width, uint8_t* dst) {
 
 #endif  // __SSE2__
 
-using RowConverter = void (*)(const PixelYC*, int, bool, int, uint8_t*);
+using RowConverter = void (*)(const PixelYC*, int, bool, int, uint8_t*, ptrdiff_t);
+
+#if !defined(__SSE2__)
+void ScalarIgnoringAhead(const PixelYC* source, int width, bool gray, int colormatrix,
+                         uint8_t* destination, ptrdiff_t /*ahead*/) {
+  ConvertYcRowScalar(source, width, gray, colormatrix, destination);
+}
+#endif
 
 // The path chosen once, when the module is loaded.
 RowConverter ChooseConverter() {
 #if defined(JPEGCORE_HAVE_RUNTIME_PATHS)
-  if (detail::CpuHasAvx2()) return detail::ConvertYcRowAvx2;
-  if (detail::CpuHasSsse3()) return detail::ConvertYcRowSsse3;
+  if (detail::CpuHasAvx2()) return detail::ConvertYcRowAvx2Fetching;
+  if (detail::CpuHasSsse3()) return detail::ConvertYcRowSsse3Fetching;
 #endif
 #if defined(__SSE2__)
-  return detail::ConvertYcRowSse2;
+  return detail::ConvertYcRowSse2Fetching;
 #else
-  return ConvertYcRowScalar;
+  return ScalarIgnoringAhead;
 #endif
 }
 
@@ -270,24 +281,37 @@ void ConvertYcRowScalar(const PixelYC* source, int width, bool gray, int colorma
 }
 
 #if defined(__SSE2__)
-void detail::ConvertYcRowSse2(const PixelYC* source, int width, bool gray, int colormatrix,
-                              uint8_t* destination) {
+void detail::ConvertYcRowSse2Fetching(const PixelYC* source, int width, bool gray,
+                                      int colormatrix, uint8_t* destination, ptrdiff_t ahead) {
   if (width <= 0) return;
   if (colormatrix == kColorMatrixBt709ToBt601) {
-    gray ? GrayMatrixSse2(source, width, destination)
-         : ColourMatrixSse2(source, width, destination);
+    gray ? GrayMatrixSse2(source, width, destination, ahead)
+         : ColourMatrixSse2(source, width, destination, ahead);
   } else {
-    gray ? GrayPlainSse2(source, width, destination)
-         : ColourPlainSse2(source, width, destination);
+    gray ? GrayPlainSse2(source, width, destination, ahead)
+         : ColourPlainSse2(source, width, destination, ahead);
   }
 }
 #endif
 
 void ConvertYcRow(const PixelYC* source, int width, bool gray, int colormatrix,
                   uint8_t* destination) {
-  chosenConverter(source, width, gray, colormatrix, destination);
+  chosenConverter(source, width, gray, colormatrix, destination, 0);
 }
 
-bool ConvertYcRowIsVectorised() { return chosenConverter != ConvertYcRowScalar; }
+void ConvertYcRowFetchingNext(const PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination, const PixelYC* next) {
+  const ptrdiff_t ahead =
+      reinterpret_cast<const char*>(next) - reinterpret_cast<const char*>(source);
+  chosenConverter(source, width, gray, colormatrix, destination, ahead);
+}
+
+bool ConvertYcRowIsVectorised() {
+#if defined(__SSE2__)
+  return true;
+#else
+  return false;
+#endif
+}
 
 }  // namespace core

@@ -14,6 +14,13 @@ namespace core {
 void ConvertYcRow(const host::PixelYC* source, int width, bool gray, int colormatrix,
                   uint8_t* destination);
 
+// ConvertYcRow, writing the same bytes, that meanwhile has the processor fetch the `width`
+// pixels at `next` (the row to be converted after this one) into its caches, so that they
+// arrive from memory while the compressor works on this row rather than when their conversion
+// waits for them. `next` is only fetched, never read; it may be `source` itself.
+void ConvertYcRowFetchingNext(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination, const host::PixelYC* next);
+
 // The plain one-pixel-at-a-time version of the same conversion: the reference that the vector
 // code must match byte for byte.
 void ConvertYcRowScalar(const host::PixelYC* source, int width, bool gray, int colormatrix,

@@ -53,10 +53,13 @@ AVX2_FN inline __m256i PlainLanes(__m256i v, const LaneConsts& c) {
   return _mm256_add_epi16(_mm256_mulhrs_epi16(_mm256_slli_epi16(v, 3), c.k), c.offset);
 }
 
-AVX2_FN void ColourPlainAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
+AVX2_FN void ColourPlainAvx2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead,
+                             int* done) {
   const LaneConsts c[3] = {MakeConsts(0), MakeConsts(16), MakeConsts(32)};
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    FetchAhead(src + i, ahead);
+    FetchAhead(src + i + 8, ahead);
     __m256i v[3];
     Load48(src + i, v);
     Store48(dst + 3 * i, PlainLanes(v[0], c[0]), PlainLanes(v[1], c[1]), PlainLanes(v[2], c[2]));
@@ -87,7 +90,8 @@ AVX2_FN inline __m256i Group(__m256i window, __m256i ab, const GroupConsts& g, _
       _mm256_add_epi32(_mm256_madd_epi16(pairs, g.kab), _mm256_madd_epi16(extra, g.ke)), 16);
 }
 
-AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, int* done) {
+AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead,
+                              int* done) {
   const MatrixGroup m[3] = {MakeMatrixGroup(0), MakeMatrixGroup(1), MakeMatrixGroup(2)};
   // The (A, B) pair shuffle does not depend on the channel: one register serves every group.
   const __m256i ab = Broadcast(m[0].ab);
@@ -97,6 +101,8 @@ AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, int* 
   const __m256i partner = _mm256_set1_epi32(static_cast<int32_t>(kMatrixPartner) << 16);
   int i = 0;
   for (; i + kBlock <= width; i += kBlock) {
+    FetchAhead(src + i, ahead);
+    FetchAhead(src + i + 8, ahead);
     const __m256i v0 = LoadPair(src + i, 0), v1 = LoadPair(src + i, 1), v2 = LoadPair(src + i, 2);
     const __m256i s0 = Group(_mm256_slli_si256(v0, 2), ab, g[0], partner);
     const __m256i s1 = Group(_mm256_alignr_epi8(v1, v0, 6), ab, g[1], partner);
@@ -118,20 +124,21 @@ AVX2_FN void ColourMatrixAvx2(const PixelYC* src, int width, uint8_t* dst, int* 
 
 }  // namespace
 
-void ConvertYcRowAvx2(const PixelYC* source, int width, bool gray, int colormatrix,
-                      uint8_t* destination) {
+void ConvertYcRowAvx2Fetching(const PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination, ptrdiff_t ahead) {
   if (width <= 0) return;
   if (gray) {
-    ConvertYcRowSse2(source, width, gray, colormatrix, destination);
+    ConvertYcRowSse2Fetching(source, width, gray, colormatrix, destination, ahead);
     return;
   }
   int done = 0;
   if (colormatrix == kColorMatrixBt709ToBt601) {
-    ColourMatrixAvx2(source, width, destination, &done);
+    ColourMatrixAvx2(source, width, destination, ahead, &done);
   } else {
-    ColourPlainAvx2(source, width, destination, &done);
+    ColourPlainAvx2(source, width, destination, ahead, &done);
   }
-  ConvertYcRowSsse3(source + done, width - done, gray, colormatrix, destination + 3 * done);
+  ConvertYcRowSsse3Fetching(source + done, width - done, gray, colormatrix, destination + 3 * done,
+                            ahead);
 }
 
 bool CpuHasAvx2() {

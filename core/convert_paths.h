@@ -1,11 +1,19 @@
 // The code paths behind ConvertYcRow, visible to the tests that prove them equal to the
-// scalar reference. All have ConvertYcRow's signature and contract.
+// scalar reference. The ...Fetching forms take one more argument, `ahead`: every 8 pixels, the
+// loops ask the processor for the cache line `ahead` bytes past the pixels they read (the next
+// row of the frame, for ConvertYcRowFetchingNext). The others have ConvertYcRow's signature and
+// contract, and fetch nothing beyond their own row.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/encoder_values.h"
 #include "host/pixel_yc.h"
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace core::detail {
 
@@ -76,21 +84,38 @@ struct MatrixGroup {
 MatrixGroup MakeMatrixGroup(int firstChannel);
 
 #if defined(__SSE2__)
-void ConvertYcRowSse2(const host::PixelYC* source, int width, bool gray, int colormatrix,
-                      uint8_t* destination);
+// A hint: it never faults and changes no result.
+inline void FetchAhead(const host::PixelYC* p, ptrdiff_t ahead) {
+  _mm_prefetch(reinterpret_cast<const char*>(p) + ahead, _MM_HINT_T0);
+}
+
+void ConvertYcRowSse2Fetching(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination, ptrdiff_t ahead);
+inline void ConvertYcRowSse2(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                             uint8_t* destination) {
+  ConvertYcRowSse2Fetching(source, width, gray, colormatrix, destination, 0);
+}
 #endif
 
 #if defined(__i386__) || defined(__x86_64__)
 // SSSE3 and AVX2 loops, chosen when the module is loaded if the processor has them.
 #define JPEGCORE_HAVE_RUNTIME_PATHS 1
 // The colour loops with AVX2 (the gray loops as SSE2). Only for processors with AVX2.
-void ConvertYcRowAvx2(const host::PixelYC* source, int width, bool gray, int colormatrix,
-                      uint8_t* destination);
+void ConvertYcRowAvx2Fetching(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination, ptrdiff_t ahead);
+inline void ConvertYcRowAvx2(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                             uint8_t* destination) {
+  ConvertYcRowAvx2Fetching(source, width, gray, colormatrix, destination, 0);
+}
 // Whether the processor and the operating system support AVX2.
 bool CpuHasAvx2();
 // The colour loops with SSSE3 (the gray loops as SSE2). Only for processors with SSSE3.
-void ConvertYcRowSsse3(const host::PixelYC* source, int width, bool gray, int colormatrix,
-                       uint8_t* destination);
+void ConvertYcRowSsse3Fetching(const host::PixelYC* source, int width, bool gray,
+                               int colormatrix, uint8_t* destination, ptrdiff_t ahead);
+inline void ConvertYcRowSsse3(const host::PixelYC* source, int width, bool gray, int colormatrix,
+                              uint8_t* destination) {
+  ConvertYcRowSsse3Fetching(source, width, gray, colormatrix, destination, 0);
+}
 bool CpuHasSsse3();
 #endif
 

@@ -32,10 +32,11 @@ SSSE3_FN inline __m128i Lanes(__m128i v, const LaneConsts& c) {
   return _mm_add_epi16(_mm_mulhrs_epi16(_mm_slli_epi16(v, 3), c.k), c.offset);
 }
 
-SSSE3_FN int ColourPlainSsse3(const PixelYC* src, int width, uint8_t* dst) {
+SSSE3_FN int ColourPlainSsse3(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const LaneConsts c0 = MakeConsts(0), c1 = MakeConsts(8), c2 = MakeConsts(16);
   int i = 0;
   for (; i + 8 <= width; i += 8) {
+    FetchAhead(src + i, ahead);
     const __m128i* q = reinterpret_cast<const __m128i*>(src + i);
     const __m128i r0 = Lanes(_mm_loadu_si128(q), c0);
     const __m128i r1 = Lanes(_mm_loadu_si128(q + 1), c1);
@@ -59,7 +60,7 @@ SSSE3_FN inline __m128i Group(__m128i window, __m128i ab, const GroupConsts& g, 
   return _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, g.kab), _mm_madd_epi16(extra, g.ke)), 16);
 }
 
-SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst) {
+SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst, ptrdiff_t ahead) {
   const MatrixGroup m[3] = {MakeMatrixGroup(0), MakeMatrixGroup(1), MakeMatrixGroup(2)};
   // The (A, B) pair shuffle does not depend on the channel: one register serves every group.
   const __m128i ab = Load(m[0].ab);
@@ -70,6 +71,7 @@ SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst) {
                                          kMatrixPartner);
   int i = 0;
   for (; i + 8 <= width; i += 8) {
+    FetchAhead(src + i, ahead);
     const __m128i* q = reinterpret_cast<const __m128i*>(src + i);
     const __m128i v0 = _mm_loadu_si128(q), v1 = _mm_loadu_si128(q + 1), v2 = _mm_loadu_si128(q + 2);
     // Group n covers output lanes 4n..4n+3; its first lane has channel n % 3.
@@ -89,17 +91,18 @@ SSSE3_FN int ColourMatrixSsse3(const PixelYC* src, int width, uint8_t* dst) {
 
 }  // namespace
 
-void ConvertYcRowSsse3(const PixelYC* source, int width, bool gray, int colormatrix,
-                       uint8_t* destination) {
+void ConvertYcRowSsse3Fetching(const PixelYC* source, int width, bool gray, int colormatrix,
+                               uint8_t* destination, ptrdiff_t ahead) {
   if (width <= 0) return;
   if (gray) {
-    ConvertYcRowSse2(source, width, gray, colormatrix, destination);
+    ConvertYcRowSse2Fetching(source, width, gray, colormatrix, destination, ahead);
     return;
   }
   const int done = colormatrix == kColorMatrixBt709ToBt601
-                       ? ColourMatrixSsse3(source, width, destination)
-                       : ColourPlainSsse3(source, width, destination);
-  ConvertYcRowSse2(source + done, width - done, false, colormatrix, destination + 3 * done);
+                       ? ColourMatrixSsse3(source, width, destination, ahead)
+                       : ColourPlainSsse3(source, width, destination, ahead);
+  ConvertYcRowSse2Fetching(source + done, width - done, false, colormatrix, destination + 3 * done,
+                           ahead);
 }
 
 bool CpuHasSsse3() {

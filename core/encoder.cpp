@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "core/convert.h"
+#include "core/page_fetch.h"
 #include "core/quant_tables.h"
 #if !defined(JPEGCORE_PLAIN)
 #include "core/scan_script.h"
@@ -104,10 +105,16 @@ void StartImage(JpegEncoder& e) {
 void WriteRows(JpegEncoder& e) {
   const bool gray = e.components == 1;
   JSAMPROW rows[1] = {e.row};
+  const size_t rowBytes = e.width > 0 ? static_cast<size_t>(e.width) * sizeof(host::PixelYC) : 0;
   for (int r = 0; r < e.height; ++r) {
     const unsigned char* src = e.firstRow + r * e.stride;
-    ConvertYcRow(reinterpret_cast<const host::PixelYC*>(src), e.width, gray,
-                 e.settings.colormatrix, e.row);
+    // The next row comes from memory while the compressor works on this one, and the pages of
+    // the row after it are looked up before that row is fetched.
+    const unsigned char* next = r + 1 < e.height ? src + e.stride : src;
+    if (r + 2 < e.height) FetchRowPages(src + 2 * e.stride, rowBytes);
+    ConvertYcRowFetchingNext(reinterpret_cast<const host::PixelYC*>(src), e.width, gray,
+                             e.settings.colormatrix, e.row,
+                             reinterpret_cast<const host::PixelYC*>(next));
     jpeg_write_scanlines(&e.cinfo, rows, 1);
   }
 }

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "core/page_fetch.h"
 #include "host/pixel_yc.h"
 #include "picreader/yc48_from_jpeg.h"
 
@@ -55,8 +56,11 @@ void ReadRows(JpegReaderHandle& h) {
   const bool gray = d.out_color_space == JCS_GRAYSCALE;
   JSAMPROW rows[1] = {h.row};
   unsigned char* out = h.destination;
+  const size_t rowBytes = static_cast<size_t>(width) * sizeof(host::PixelYC);
   for (JDIMENSION r = 0; r < d.output_height; ++r, out += h.stride) {
     jpeg_read_scanlines(&d, rows, 1);
+    // The next row's pages are looked up while the library decodes it.
+    if (r + 1 < d.output_height) core::FetchRowPages(out + h.stride, rowBytes);
     auto* pixels = reinterpret_cast<host::PixelYC*>(out);
     if (gray) {
       GrayRowToYc48(h.row, width, pixels);
