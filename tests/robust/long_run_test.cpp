@@ -19,6 +19,7 @@
 #include "testhost/filter_host.h"
 #include "testhost/input_host.h"
 #include "testhost/output_host.h"
+#include "testhost/owned_dialog.h"
 #include "testhost/plugin_module.h"
 
 namespace {
@@ -155,7 +156,7 @@ class Workload {
     h.Command(IDC_SAVE_FRAME);
     h.Command(IDC_SAVE_FRAME);
     // The settings dialog the filter owns, created hidden at the window-ready message.
-    HWND dialog = wintest::FindOwnedDialog(GetCurrentThreadId(), h.window(), false);
+    HWND dialog = testhost::FindOwnedDialog(GetCurrentThreadId(), h.window(), false);
     if (dialog == nullptr) return Fail("settings dialog");
     h.Command(IDC_SHOW_SETTINGS);
     wintest::Click(dialog, IDCANCEL);
