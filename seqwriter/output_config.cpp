@@ -7,13 +7,13 @@
 namespace seqwriter {
 
 OutputConfig outputConfig = {
-    "_%04d",  // namePattern
-    core::kDefaultEncoderSettings.quality,
-    core::kDefaultEncoderSettings.optimize,
-    core::kDefaultEncoderSettings.progression,
-    core::kDefaultEncoderSettings.downsampling,
-    core::kDefaultEncoderSettings.quantize,
-    0,  // spare
+    "_%04d",                                     // namePattern
+    core::kDefaultEncoderSettings.quality,       // quality
+    core::kDefaultEncoderSettings.optimize,      // optimize
+    core::kDefaultEncoderSettings.progression,   // progression
+    core::kDefaultEncoderSettings.downsampling,  // downsampling
+    core::kDefaultEncoderSettings.quantize,      // quantize
+    0,                                           // spare
 };
 
 PatternText NamePatternText(const OutputConfig& config) {

@@ -7,15 +7,15 @@
 namespace stillsaver {
 
 SaveSettings saveSettings = {
-    "",  // path: the current directory, at the first load
-    core::kDefaultEncoderSettings.quality,
-    core::kDefaultEncoderSettings.optimize,
-    core::kDefaultEncoderSettings.progression,
-    core::kDefaultEncoderSettings.downsampling,
-    core::kDefaultEncoderSettings.quantize,
-    1,  // beep
-    core::kDefaultEncoderSettings.colormatrix,
-    core::kDefaultEncoderSettings.progression_mine,
+    "",                                              // path: the current directory, at the first load
+    core::kDefaultEncoderSettings.quality,           // quality
+    core::kDefaultEncoderSettings.optimize,          // optimize
+    core::kDefaultEncoderSettings.progression,       // progression
+    core::kDefaultEncoderSettings.downsampling,      // downsampling
+    core::kDefaultEncoderSettings.quantize,          // quantize
+    1,                                               // beep
+    core::kDefaultEncoderSettings.colormatrix,       // colormatrix
+    core::kDefaultEncoderSettings.progression_mine,  // progression_mine
 };
 
 namespace {

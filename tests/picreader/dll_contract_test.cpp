@@ -23,8 +23,7 @@ TEST(InputTable, Fields) {
   using host::InputTable;
   ASSERT_TRUE(Plugin().loaded());
   const InputTable* t = Plugin().table();
-  wintest::ExpectTableWords(t, sizeof *t,
-                            {offsetof(InputTable, flags), offsetof(InputTable, name),
+  wintest::ExpectTableWords(t, {offsetof(InputTable, flags), offsetof(InputTable, name),
                              offsetof(InputTable, fileFilter), offsetof(InputTable, open),
                              offsetof(InputTable, close), offsetof(InputTable, infoGet),
                              offsetof(InputTable, readVideo)},

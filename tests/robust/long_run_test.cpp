@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,59 +48,49 @@ int Rounds() {
 // only whether its own measures grew: Wine itself may move others at the same time, for instance
 // when a process makes its first window. Once released, what can be counted is back as before.
 TEST(ResourceMeasures, SeeDeliberateLeaks) {
-  using Release = std::function<void()>;
+  wintest::ScratchDir dir("robust_leak");
+  std::vector<void*> blocks;
+  std::vector<HANDLE> handles;
+  std::vector<HBRUSH> brushes;
+  HWND window = nullptr;
   const struct {
     const char* what;
     std::vector<std::string> measures;
     int64_t growth;  // at least, for each measure
-    bool countedBackOnRelease;
-    std::function<void(Release*)> leak;  // makes the objects and says how to release them
+    std::function<void()> leak, release;
+    bool countedBack;  // released, the measures are back where they were
   } leaks[] = {
-      {"memory", {"pagefileUsage", "privateCommitted"}, kTolerance.memoryBytes + 1, false,
-       [](Release* release) {
-         std::vector<void*> blocks;
+      {"memory", {"pagefileUsage", "privateCommitted"}, kTolerance.memoryBytes + 1,
+       [&] {
          for (int i = 0; i < 4; ++i) {  // twice the tolerance, in blocks the heap cannot hide
            blocks.push_back(std::malloc(kTolerance.memoryBytes / 2));
            std::memset(blocks.back(), 0x5A, kTolerance.memoryBytes / 2);
          }
-         *release = [blocks] {
-           for (void* b : blocks) std::free(b);
-         };
-       }},
-      {"handles", {"handles"}, kTolerance.handles + 1, true,
-       [](Release* release) {
-         std::vector<HANDLE> handles;
+       },
+       [&] { for (void* b : blocks) std::free(b); }, false},
+      {"handles", {"handles"}, kTolerance.handles + 1,
+       [&] {
          for (int i = 0; i < kTolerance.handles; ++i) handles.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-         auto dir = std::make_shared<wintest::ScratchDir>("robust_leak");
-         handles.push_back(CreateFileA((*dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+         handles.push_back(CreateFileA((dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr,
                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-         *release = [handles, dir] {
-           for (HANDLE h : handles) CloseHandle(h);
-         };
-       }},
-      {"GDI objects", {"gdiObjects"}, kTolerance.gdiObjects + 1, true,
-       [](Release* release) {
-         std::vector<HBRUSH> brushes;
-         for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3)));
-         *release = [brushes] {
-           for (HBRUSH b : brushes) DeleteObject(b);
-         };
-       }},
-      {"windows", {"windows"}, 2, true,
-       [](Release* release) {
-         HWND window = CreateWindowExA(0, "STATIC", "leak", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                       nullptr, GetModuleHandleA(nullptr), nullptr);
-         *release = [window] { DestroyWindow(window); };
-         HWND child = CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, window, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr);
-         ASSERT_NE(child, nullptr);
-       }},
+       },
+       [&] { for (HANDLE h : handles) CloseHandle(h); }, true},
+      {"GDI objects", {"gdiObjects"}, kTolerance.gdiObjects + 1,
+       [&] { for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3))); },
+       [&] { for (HBRUSH b : brushes) DeleteObject(b); }, true},
+      {"windows", {"windows"}, 2,
+       [&] {
+         window = CreateWindowExA(0, "STATIC", "leak", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+         ASSERT_NE(CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, window, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr), nullptr);
+       },
+       [&] { DestroyWindow(window); }, true},
   };
   for (const auto& leak : leaks) {
     SCOPED_TRACE(leak.what);
     const Resources before = Measure();
-    Release release;
-    leak.leak(&release);
+    leak.leak();
     if (::testing::Test::HasFatalFailure()) return;
     const Resources after = Measure();
     const std::vector<robust::Grown> grown = Growth(before, after, kTolerance);
@@ -109,8 +98,8 @@ TEST(ResourceMeasures, SeeDeliberateLeaks) {
       EXPECT_TRUE(Grew(grown, m)) << m << ": " << Describe(before) << " / " << Describe(after);
       EXPECT_GE(Value(after, m) - Value(before, m), leak.growth) << m;
     }
-    release();
-    if (!leak.countedBackOnRelease) continue;
+    leak.release();
+    if (!leak.countedBack) continue;
     const Resources released = Measure();
     for (const std::string& m : leak.measures) EXPECT_EQ(Value(released, m), Value(before, m)) << m;
   }

@@ -96,13 +96,12 @@ int64_t Value(const Resources& r, const std::string& measure) {
 
 std::vector<Grown> Growth(const Resources& before, const Resources& after, const Tolerance& t) {
   std::vector<Grown> grown;
-  const std::pair<const char*, int64_t> allowed[] = {
-      {"pagefileUsage", t.memoryBytes}, {"privateCommitted", t.memoryBytes},
-      {"handles", t.handles},           {"gdiObjects", t.gdiObjects},
-      {"windows", t.windows}};
-  for (const auto& [name, most] : allowed) {
-    const int64_t a = Value(before, name), b = Value(after, name);
-    if (b - a > most) grown.push_back({name, a, b});
+  for (const auto& [name, allowed] : {std::pair<const char*, int64_t>{"pagefileUsage", t.memoryBytes},
+                                      {"privateCommitted", t.memoryBytes}, {"handles", t.handles},
+                                      {"gdiObjects", t.gdiObjects}, {"windows", t.windows}}) {
+    if (Value(after, name) - Value(before, name) > allowed) {
+      grown.push_back({name, Value(before, name), Value(after, name)});
+    }
   }
   return grown;
 }

@@ -14,8 +14,7 @@ TEST(Environment, AnsiCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
 TEST_F(SeqwriterTest, TableFields) {
   using host::OutputTable;
   const OutputTable* t = table();
-  wintest::ExpectTableWords(t, sizeof *t,
-                            {offsetof(OutputTable, name), offsetof(OutputTable, fileFilter),
+  wintest::ExpectTableWords(t, {offsetof(OutputTable, name), offsetof(OutputTable, fileFilter),
                              offsetof(OutputTable, output), offsetof(OutputTable, config),
                              offsetof(OutputTable, configGet), offsetof(OutputTable, configSet)},
                             "seqwriter.dll", "GetOutputPluginTable");

@@ -17,8 +17,10 @@ using wintest::Click;
 using wintest::IsChecked;
 using wintest::WindowText;
 
-const Strings kIntKeys = {"qualty", "optimize", "progression", "downsampling",
-                          "quantize", "beep", "colormatrix", "progression_mine"};
+// The integer settings in the store's order, with their defaults.
+const std::vector<std::pair<std::string, int>> kDefaultInts = {
+    {"qualty", 75}, {"optimize", 1}, {"progression", 1}, {"downsampling", 2},
+    {"quantize", 0}, {"beep", 1},    {"colormatrix", 0}, {"progression_mine", 0}};
 
 std::string CurrentDirectory() {
   char cwd[MAX_PATH];
@@ -46,9 +48,8 @@ std::string Folder(HWND dialog) { return WindowText(GetDlgItem(dialog, IDC_FOLDE
 TEST_F(StillsaverTest, FirstStartWithAnEmptyStore) {
   testhost::FilterHost& h = Start();
   Strings loads = {"LoadString path"};
-  for (const char* k : {"qualty 75", "optimize 1", "progression 1", "downsampling 2", "quantize 0",
-                        "beep 1", "colormatrix 0", "progression_mine 0"}) {
-    loads.push_back(std::string("LoadInt ") + k);
+  for (const auto& [key, value] : kDefaultInts) {
+    loads.push_back("LoadInt " + key + " " + std::to_string(value));
   }
   EXPECT_EQ(h.log, loads);
 
@@ -65,9 +66,8 @@ TEST_F(StillsaverTest, FirstStartWithAnEmptyStore) {
   h.log.clear();
   h.End();
   Strings stores = {"SaveString path " + CurrentDirectory() + "\\"};
-  for (const char* k : {"qualty 75", "optimize 1", "progression 1", "downsampling 2", "quantize 0",
-                        "beep 1", "colormatrix 0", "progression_mine 0"}) {
-    stores.push_back(std::string("SaveInt ") + k);
+  for (const auto& [key, value] : kDefaultInts) {
+    stores.push_back("SaveInt " + key + " " + std::to_string(value));
   }
   EXPECT_EQ(h.log, stores);
   EXPECT_EQ(SettingsDialogOf(h.window()), nullptr);
@@ -112,9 +112,7 @@ TEST_F(StillsaverTest, EachWayOfClosingAppliesOrKeepsTheEdits) {
       {"CANCEL", [](HWND dialog) { Click(dialog, IDCANCEL); }, false, true},
       {"close box", [](HWND dialog) { SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, false, true},
   };
-  const std::map<std::string, int> defaults = {
-      {"qualty", 75},   {"optimize", 1}, {"progression", 1}, {"downsampling", 2},
-      {"quantize", 0},  {"beep", 1},     {"colormatrix", 0}, {"progression_mine", 0}};
+  const std::map<std::string, int> defaults(kDefaultInts.begin(), kDefaultInts.end());
   const std::map<std::string, int> edited = {
       {"qualty", 91},   {"optimize", 0}, {"progression", 1}, {"downsampling", 6},
       {"quantize", 1},  {"beep", 0},     {"colormatrix", 1}, {"progression_mine", 1}};

@@ -14,8 +14,7 @@ TEST_F(StillsaverTest, TableFields) {
   using host::FilterTable;
   testhost::FilterHost& h = Open();
   const FilterTable* t = h.table();
-  wintest::ExpectTableWords(t, sizeof *t,
-                            {offsetof(FilterTable, flags), offsetof(FilterTable, windowWidth),
+  wintest::ExpectTableWords(t, {offsetof(FilterTable, flags), offsetof(FilterTable, windowWidth),
                              offsetof(FilterTable, windowHeight), offsetof(FilterTable, name),
                              offsetof(FilterTable, init), offsetof(FilterTable, windowProc)},
                             "stillsaver.dll", "GetFilterTable");
