@@ -132,7 +132,7 @@ size_t RowBytes(int width, int components) {
 
 void OnFatalLibraryError(j_common_ptr cinfo) {
   libraryUsable = 0;
-  std::longjmp(reinterpret_cast<FatalErrorMgr*>(cinfo->err)->landing, 1);
+  JumpToLanding(cinfo);
 }
 
 CreateResult CreateEncoder(JpegEncoder* encoder, const EncoderSettings& settings, int width,

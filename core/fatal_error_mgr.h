@@ -14,4 +14,9 @@ struct FatalErrorMgr {
   jmp_buf landing;
 };
 
+// Leaves a failing libjpeg call for the landing of the object's FatalErrorMgr.
+[[noreturn]] inline void JumpToLanding(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<FatalErrorMgr*>(cinfo->err)->landing, 1);
+}
+
 }  // namespace core

@@ -11,6 +11,7 @@
 #include "demo/bmp_file.h"
 #include "stillsaver/resource.h"
 #include "testhost/filter_host.h"
+#include "testhost/owned_dialog.h"
 #include "testhost/plugin_module.h"
 
 namespace {
@@ -73,36 +74,12 @@ RECT WindowRect(HWND hwnd) {
   return r;
 }
 
-struct OwnedDialog {
-  HWND owner, found;
-  bool visibleOnly;
-};
-
-BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<OwnedDialog*>(lParam);
-  char cls[16] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && std::string(cls) == "#32770" &&
-      (!s->visibleOnly || IsWindowVisible(hwnd))) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The first dialog of `thread` owned by `owner` (if `visibleOnly`, a visible one), or null.
-HWND DialogOwnedBy(DWORD thread, HWND owner, bool visibleOnly) {
-  OwnedDialog s{owner, nullptr, visibleOnly};
-  EnumThreadWindows(thread, FindOwnedDialog, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 // How long the shot waits for the modal dialog to show, and then keeps closing it until the
 // config callback has returned; how often it looks.
 constexpr DWORD kDialogWaitMs = 30000;
 constexpr DWORD kCloseWaitMs = 10000;
 constexpr DWORD kPollMs = 50;
-// How long the dialog may paint before it is copied.
+// How long a window may paint before it is copied.
 constexpr DWORD kPaintMs = 1500;
 
 struct ModalShot {
@@ -125,7 +102,7 @@ DWORD WINAPI ShootModal(LPVOID param) {
   HWND dialog = nullptr;
   for (DWORD waited = 0; dialog == nullptr && waited < kDialogWaitMs && !ConfigReturned(shot);
        waited += kPollMs) {
-    dialog = DialogOwnedBy(shot->thread, shot->owner, true);
+    dialog = testhost::FindOwnedDialog(shot->thread, shot->owner, true);
     if (dialog == nullptr) Sleep(kPollMs);
   }
   if (dialog != nullptr) {
@@ -134,7 +111,7 @@ DWORD WINAPI ShootModal(LPVOID param) {
     shot->captured = Capture(WindowRect(dialog), shot->path);
   }
   for (DWORD waited = 0; !ConfigReturned(shot) && waited < kCloseWaitMs; waited += kPollMs) {
-    HWND open = DialogOwnedBy(shot->thread, shot->owner, false);
+    HWND open = testhost::FindOwnedDialog(shot->thread, shot->owner, false);
     if (open != nullptr) PostMessageA(open, WM_CLOSE, 0, 0);
     Sleep(kPollMs);
   }
@@ -168,11 +145,11 @@ int main(int argc, char** argv) {
   filter.Start();
   filter.Send(host::kMsgSizing);
   SetWindowPos(filter.window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-  Pump(1500);
+  Pump(kPaintMs);
   ok &= Capture(WindowRect(filter.window()), out + "\\filter-window.bmp");
   SendDlgItemMessageA(filter.window(), IDC_SHOW_SETTINGS, BM_CLICK, 0, 0);
   Pump(2000);
-  HWND settings = DialogOwnedBy(GetCurrentThreadId(), filter.window(), true);
+  HWND settings = testhost::FindOwnedDialog(GetCurrentThreadId(), filter.window(), true);
   if (settings == nullptr) {
     std::printf("FAILED: the settings dialog did not show\n");
     return 1;

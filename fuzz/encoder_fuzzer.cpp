@@ -11,18 +11,12 @@
 #include "core/encoder.h"
 #include "core/encoder_values.h"
 #include "core/fatal_error_mgr.h"
+#include "fuzz/check.h"
 #include "host/pixel_yc.h"
 
 namespace {
 
 constexpr int kMaxSide = 256;
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz_encoder: %s\n", what);
-    std::abort();
-  }
-}
 
 // Takes bytes from the front of the input; zeros once it runs out.
 struct Reader {
@@ -52,17 +46,13 @@ std::vector<uint8_t> Encode(core::JpegEncoder* encoder, const void* frame, ptrdi
   return out;
 }
 
-void OnDecodeError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<core::FatalErrorMgr*>(cinfo->err)->landing, 1);
-}
-
 // Decodes the file completely; its size and number of components, or false.
 bool Decode(const std::vector<uint8_t>& file, int* width, int* height, int* components) {
   static jpeg_decompress_struct d;  // static: nothing the longjmp skips
   static core::FatalErrorMgr err;
   static JSAMPLE* row;
   d.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = OnDecodeError;
+  err.pub.error_exit = core::JumpToLanding;
   row = nullptr;
   if (setjmp(err.landing) != 0) {
     std::free(row);

@@ -8,18 +8,8 @@
 #include <string>
 
 #include "core/cp932_path.h"
+#include "fuzz/check.h"
 #include "stillsaver/folder_text.h"
-
-namespace {
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz_folder: %s\n", what);
-    std::abort();
-  }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace stillsaver;

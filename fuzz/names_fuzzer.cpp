@@ -9,20 +9,10 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/check.h"
 #include "seqwriter/frame_names.h"
 #include "seqwriter/output_config.h"
 #include "tests/support/number_text_model.h"
-
-namespace {
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz_names: %s\n", what);
-    std::abort();
-  }
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace seqwriter;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "host/pixel_yc.h"
 #include "picreader/jpeg_reader.h"
 
@@ -17,13 +18,6 @@ namespace {
 
 // Larger frames are opened and described but not read: they only cost time.
 constexpr int64_t kMaxFrameBytes = 8 << 20;
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz_reader: %s\n", what);
-    std::abort();
-  }
-}
 
 // The input in a file of its own for OpenJpeg, which takes a path: a unique name in TMPDIR
 // (else /tmp), which the caller removes as soon as the reader has opened or refused the file

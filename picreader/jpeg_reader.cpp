@@ -105,7 +105,7 @@ bool RewindForNextRead(JpegReaderHandle& h) {
 
 void OnFatalLibraryError(j_common_ptr cinfo) {
   libraryUsable = 0;
-  std::longjmp(reinterpret_cast<FatalErrorMgr*>(cinfo->err)->landing, 1);
+  core::JumpToLanding(cinfo);
 }
 
 int64_t FrameStride(int64_t width) {

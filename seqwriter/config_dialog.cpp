@@ -14,14 +14,7 @@ constexpr ui::EncoderControls kEncoderControls = {
     {IDC_QUALITY, IDC_QUALITY_LABEL}, IDC_OPTIMIZE, IDC_PROGRESSIVE,
     ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
 
-static_assert(ui::NumberedInValueOrder(kEncoderControls.sampling,
-                                       {IDC_SAMPLING_1X1, IDC_SAMPLING_2X1, IDC_SAMPLING_2X2,
-                                        IDC_SAMPLING_GRAY, IDC_SAMPLING_1X2, IDC_SAMPLING_4X2,
-                                        IDC_SAMPLING_2X4}),
-              "the downsampling radios are numbered in preset order");
-static_assert(ui::NumberedInValueOrder(kEncoderControls.quantTables,
-                                       {IDC_QUANT_STANDARD, IDC_QUANT_PHOTO, IDC_QUANT_ZIGZAG}),
-              "the quantization table radios are numbered in table set order");
+UI_ASSERT_ENCODER_RADIOS_IN_VALUE_ORDER(kEncoderControls);
 
 // What the dialog ends with: OK and the close box one value, CANCEL the other.
 constexpr INT_PTR kEndClosed = 1;

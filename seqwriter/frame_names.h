@@ -9,10 +9,9 @@ namespace seqwriter {
 
 constexpr size_t kPathBufferSize = 260;  // every text buffer of an export, NUL included
 constexpr size_t kNumberTextSize = 1024;  // wsprintfA's limit, NUL included
-// The longest pattern NumberText takes, NUL included. A name pattern has at most 256 bytes; the
-// patterns a Windows test compares with the model put literal text about as long as the limit
-// on either side of the number.
-constexpr size_t kNumberPatternSize = 3 * kNumberTextSize;
+constexpr int kNamePatternSize = 256;     // the settings' name pattern, without a NUL of its own
+// The longest pattern NumberText takes, NUL included: a name pattern and its NUL.
+constexpr size_t kNumberPatternSize = kNamePatternSize + 1;
 
 struct FrameNames {
   char path[kPathBufferSize];       // the working path; its directory part never changes

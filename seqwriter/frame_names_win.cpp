@@ -8,7 +8,7 @@
 
 namespace seqwriter {
 
-static_assert(sizeof(PatternText) <= kNumberPatternSize, "a name pattern is one NumberText takes");
+static_assert(sizeof(PatternText) == kNumberPatternSize, "a name pattern is one NumberText takes");
 
 size_t NumberText(char (&out)[kNumberTextSize], const char* pattern, int value) {
   // wsprintfA promises at most 1024 bytes, the NUL included, but Wine's writes past that when a

@@ -6,18 +6,14 @@
 
 namespace seqwriter {
 
-namespace {
-constexpr core::EncoderSettings kEncoderDefaults = core::kDefaultEncoderSettings;
-}  // namespace
-
 OutputConfig outputConfig = {
-    "_%04d",                        // namePattern
-    kEncoderDefaults.quality,       // quality
-    kEncoderDefaults.optimize,      // optimize
-    kEncoderDefaults.progression,   // progression
-    kEncoderDefaults.downsampling,  // downsampling
-    kEncoderDefaults.quantize,      // quantize
-    0,                              // spare
+    "_%04d",                                     // namePattern
+    core::kDefaultEncoderSettings.quality,       // quality
+    core::kDefaultEncoderSettings.optimize,      // optimize
+    core::kDefaultEncoderSettings.progression,   // progression
+    core::kDefaultEncoderSettings.downsampling,  // downsampling
+    core::kDefaultEncoderSettings.quantize,      // quantize
+    0,                                           // spare
 };
 
 PatternText NamePatternText(const OutputConfig& config) {

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "seqwriter/frame_names.h"
+
 namespace seqwriter {
 
 constexpr int kConfigBlobSize = 280;
-constexpr int kNamePatternSize = 256;
 
 struct OutputConfig {
   char namePattern[kNamePatternSize];  // printf-style, one integer: the frame number; "_%04d"

@@ -47,7 +47,7 @@ void ReadClock(time_t* seconds, long* microseconds) {
   FILETIME ft;
   ReadSystemTime(&ft);
   const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  const uint64_t sinceUnixEpoch = ticks - 116444736000000000ULL;  // 100 ns units since 1970
+  const uint64_t sinceUnixEpoch = ticks - kFileTimeAt1970;  // 100 ns units since 1970
   *seconds = static_cast<time_t>(sinceUnixEpoch / 10000000);
   *microseconds = static_cast<long>((sinceUnixEpoch % 10000000) / 10);
 }

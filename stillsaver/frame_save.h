@@ -3,9 +3,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "host/host_contract.h"
 
 namespace stillsaver {
+
+// A FILETIME's count of 100 ns ticks at 1970-01-01 00:00 UTC, where the names' clock starts.
+constexpr uint64_t kFileTimeAt1970 = 116444736000000000ULL;
 
 // Command 500. Asks the editor for the current frame and writes it into the configured folder;
 // beeps after success when enabled, enters the unusable state after a library failure, and

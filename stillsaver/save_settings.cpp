@@ -6,20 +6,16 @@
 
 namespace stillsaver {
 
-namespace {
-constexpr core::EncoderSettings kEncoderDefaults = core::kDefaultEncoderSettings;
-}  // namespace
-
 SaveSettings saveSettings = {
-    "",                                 // path: the current directory, at the first load
-    kEncoderDefaults.quality,           // quality
-    kEncoderDefaults.optimize,          // optimize
-    kEncoderDefaults.progression,       // progression
-    kEncoderDefaults.downsampling,      // downsampling
-    kEncoderDefaults.quantize,          // quantize
-    1,                                  // beep
-    kEncoderDefaults.colormatrix,       // colormatrix
-    kEncoderDefaults.progression_mine,  // progression_mine
+    "",                                              // path: the current directory, at the first load
+    core::kDefaultEncoderSettings.quality,           // quality
+    core::kDefaultEncoderSettings.optimize,          // optimize
+    core::kDefaultEncoderSettings.progression,       // progression
+    core::kDefaultEncoderSettings.downsampling,      // downsampling
+    core::kDefaultEncoderSettings.quantize,          // quantize
+    1,                                               // beep
+    core::kDefaultEncoderSettings.colormatrix,       // colormatrix
+    core::kDefaultEncoderSettings.progression_mine,  // progression_mine
 };
 
 namespace {

@@ -19,14 +19,7 @@ constexpr ui::EncoderControls kEncoderControls = {
     ui::SamplingRadios(IDC_SAMPLING_FIRST), ui::QuantTableRadios(IDC_QUANT_FIRST)};
 constexpr ui::RadioGroup kColorMatrix = ui::ColorMatrixRadios(IDC_MATRIX_FIRST);
 
-static_assert(ui::NumberedInValueOrder(kEncoderControls.sampling,
-                                       {IDC_SAMPLING_1X1, IDC_SAMPLING_2X1, IDC_SAMPLING_2X2,
-                                        IDC_SAMPLING_GRAY, IDC_SAMPLING_1X2, IDC_SAMPLING_4X2,
-                                        IDC_SAMPLING_2X4}),
-              "the downsampling radios are numbered in preset order");
-static_assert(ui::NumberedInValueOrder(kEncoderControls.quantTables,
-                                       {IDC_QUANT_STANDARD, IDC_QUANT_PHOTO, IDC_QUANT_ZIGZAG}),
-              "the quantization table radios are numbered in table set order");
+UI_ASSERT_ENCODER_RADIOS_IN_VALUE_ORDER(kEncoderControls);
 static_assert(ui::NumberedInValueOrder(kColorMatrix, {IDC_MATRIX_NONE, IDC_MATRIX_BT709}),
               "the colour matrix radios are numbered in mode order");
 

@@ -11,7 +11,7 @@
 
 namespace testhost {
 
-// The folder of the running test program (the plug-in DLLs are copied next to it by the build).
+// The folder of the running program, where the build puts the plug-in DLLs beside it.
 std::string ProgramDir();
 
 // LoadLibraryA on a DLL beside the test program, or on an absolute path (the demonstration

@@ -71,6 +71,18 @@ constexpr bool NumberedInValueOrder(const RadioGroup& group, std::initializer_li
   return true;
 }
 
+// The check of the encoder's two groups, written where the dialog's resource.h names their
+// radios (both dialogs use the same names).
+#define UI_ASSERT_ENCODER_RADIOS_IN_VALUE_ORDER(controls)                                        \
+  static_assert(ui::NumberedInValueOrder((controls).sampling,                                     \
+                                         {IDC_SAMPLING_1X1, IDC_SAMPLING_2X1, IDC_SAMPLING_2X2,   \
+                                          IDC_SAMPLING_GRAY, IDC_SAMPLING_1X2, IDC_SAMPLING_4X2,  \
+                                          IDC_SAMPLING_2X4}),                                     \
+                "the downsampling radios are numbered in preset order");                          \
+  static_assert(ui::NumberedInValueOrder((controls).quantTables,                                  \
+                                         {IDC_QUANT_STANDARD, IDC_QUANT_PHOTO, IDC_QUANT_ZIGZAG}), \
+                "the quantization table radios are numbered in table set order")
+
 // Checks the radio of `value`, or the fallback's for a value outside 0..count-1.
 void CheckRadio(HWND dialog, const RadioGroup& group, int32_t value);
 // The first checked radio in value order, the fallback's own radio never asked: the fallback

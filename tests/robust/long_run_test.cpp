@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "testhost/filter_host.h"
 #include "testhost/input_host.h"
 #include "testhost/output_host.h"
+#include "testhost/owned_dialog.h"
 #include "testhost/plugin_module.h"
 
 namespace {
@@ -28,6 +30,7 @@ using robust::Grew;
 using robust::Growth;
 using robust::Measure;
 using robust::Resources;
+using robust::Value;
 
 // Memory moves in heap-sized steps; a handle, GDI object or window that one round leaks adds up
 // over the rounds. The same bounds hold for the short and the long run.
@@ -42,59 +45,63 @@ int Rounds() {
 }
 
 // Each measure sees a leak of one object more than its tolerance: the check turns red. Each asks
-// only whether its own measure grew: Wine itself may move others at the same time, for instance
-// when a process makes its first window.
+// only whether its own measures grew: Wine itself may move others at the same time, for instance
+// when a process makes its first window. Once released, what can be counted is back as before.
 TEST(ResourceMeasures, SeeDeliberateLeaks) {
-  {
+  wintest::ScratchDir dir("robust_leak");
+  std::vector<void*> blocks;
+  std::vector<HANDLE> handles;
+  std::vector<HBRUSH> brushes;
+  HWND window = nullptr;
+  const struct {
+    const char* what;
+    std::vector<std::string> measures;
+    int64_t growth;  // at least, for each measure
+    std::function<void()> leak, release;
+    bool countedBack;  // released, the measures are back where they were
+  } leaks[] = {
+      {"memory", {"pagefileUsage", "privateCommitted"}, kTolerance.memoryBytes + 1,
+       [&] {
+         for (int i = 0; i < 4; ++i) {  // twice the tolerance, in blocks the heap cannot hide
+           blocks.push_back(std::malloc(kTolerance.memoryBytes / 2));
+           std::memset(blocks.back(), 0x5A, kTolerance.memoryBytes / 2);
+         }
+       },
+       [&] { for (void* b : blocks) std::free(b); }, false},
+      {"handles", {"handles"}, kTolerance.handles + 1,
+       [&] {
+         for (int i = 0; i < kTolerance.handles; ++i) handles.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+         handles.push_back(CreateFileA((dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+       },
+       [&] { for (HANDLE h : handles) CloseHandle(h); }, true},
+      {"GDI objects", {"gdiObjects"}, kTolerance.gdiObjects + 1,
+       [&] { for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3))); },
+       [&] { for (HBRUSH b : brushes) DeleteObject(b); }, true},
+      {"windows", {"windows"}, 2,
+       [&] {
+         window = CreateWindowExA(0, "STATIC", "leak", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+         ASSERT_NE(CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, window, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr), nullptr);
+       },
+       [&] { DestroyWindow(window); }, true},
+  };
+  for (const auto& leak : leaks) {
+    SCOPED_TRACE(leak.what);
     const Resources before = Measure();
-    std::vector<void*> blocks;
-    for (int i = 0; i < 4; ++i) {  // twice the tolerance, in blocks the heap cannot hide
-      blocks.push_back(std::malloc(kTolerance.memoryBytes / 2));
-      std::memset(blocks.back(), 0x5A, kTolerance.memoryBytes / 2);
-    }
+    leak.leak();
+    if (::testing::Test::HasFatalFailure()) return;
     const Resources after = Measure();
     const std::vector<robust::Grown> grown = Growth(before, after, kTolerance);
-    EXPECT_TRUE(Grew(grown, "pagefileUsage")) << Describe(before) << " / " << Describe(after);
-    EXPECT_TRUE(Grew(grown, "privateCommitted")) << Describe(before) << " / " << Describe(after);
-    EXPECT_GT(after.pagefileUsage - before.pagefileUsage, kTolerance.memoryBytes);
-    EXPECT_GT(after.privateCommitted - before.privateCommitted, kTolerance.memoryBytes);
-    for (void* b : blocks) std::free(b);
-  }
-  {
-    const Resources before = Measure();
-    std::vector<HANDLE> handles;
-    for (int i = 0; i < kTolerance.handles; ++i) handles.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    wintest::ScratchDir dir("robust_leak");
-    handles.push_back(CreateFileA((dir / "open.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    const Resources after = Measure();
-    EXPECT_GE(after.handles - before.handles, kTolerance.handles + 1) << Describe(after);
-    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "handles"));
-    for (HANDLE h : handles) CloseHandle(h);
-    EXPECT_EQ(Measure().handles, before.handles);
-  }
-  {
-    const Resources before = Measure();
-    std::vector<HBRUSH> brushes;
-    for (int i = 0; i <= kTolerance.gdiObjects; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2, 3)));
-    const Resources after = Measure();
-    EXPECT_GE(after.gdiObjects - before.gdiObjects, kTolerance.gdiObjects + 1) << Describe(after);
-    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "gdiObjects"));
-    for (HBRUSH b : brushes) DeleteObject(b);
-    EXPECT_EQ(Measure().gdiObjects, before.gdiObjects);
-  }
-  {
-    const Resources before = Measure();
-    HWND window = CreateWindowExA(0, "STATIC", "leak", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    HWND child = CreateWindowExA(0, "STATIC", "child", WS_CHILD, 0, 0, 5, 5, window, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(child, nullptr);
-    const Resources after = Measure();
-    EXPECT_GE(after.windows - before.windows, 2) << Describe(after);
-    EXPECT_TRUE(Grew(Growth(before, after, kTolerance), "windows"));
-    DestroyWindow(window);
-    EXPECT_EQ(Measure().windows, before.windows);
+    for (const std::string& m : leak.measures) {
+      EXPECT_TRUE(Grew(grown, m)) << m << ": " << Describe(before) << " / " << Describe(after);
+      EXPECT_GE(Value(after, m) - Value(before, m), leak.growth) << m;
+    }
+    leak.release();
+    if (!leak.countedBack) continue;
+    const Resources released = Measure();
+    for (const std::string& m : leak.measures) EXPECT_EQ(Value(released, m), Value(before, m)) << m;
   }
 }
 
@@ -155,7 +162,7 @@ class Workload {
     h.Command(IDC_SAVE_FRAME);
     h.Command(IDC_SAVE_FRAME);
     // The settings dialog the filter owns, created hidden at the window-ready message.
-    HWND dialog = wintest::FindOwnedDialog(GetCurrentThreadId(), h.window(), false);
+    HWND dialog = testhost::FindOwnedDialog(GetCurrentThreadId(), h.window(), false);
     if (dialog == nullptr) return Fail("settings dialog");
     h.Command(IDC_SHOW_SETTINGS);
     wintest::Click(dialog, IDCANCEL);

@@ -3,6 +3,8 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 
 namespace robust {
 
@@ -83,16 +85,24 @@ Resources Measure() {
   return r;
 }
 
+int64_t Value(const Resources& r, const std::string& measure) {
+  if (measure == "pagefileUsage") return r.pagefileUsage;
+  if (measure == "privateCommitted") return r.privateCommitted;
+  if (measure == "handles") return r.handles;
+  if (measure == "gdiObjects") return r.gdiObjects;
+  if (measure == "windows") return r.windows;
+  std::abort();  // a measure the tests misspelt
+}
+
 std::vector<Grown> Growth(const Resources& before, const Resources& after, const Tolerance& t) {
   std::vector<Grown> grown;
-  auto check = [&](const char* name, int64_t a, int64_t b, int64_t allowed) {
-    if (b - a > allowed) grown.push_back({name, a, b});
-  };
-  check("pagefileUsage", before.pagefileUsage, after.pagefileUsage, t.memoryBytes);
-  check("privateCommitted", before.privateCommitted, after.privateCommitted, t.memoryBytes);
-  check("handles", before.handles, after.handles, t.handles);
-  check("gdiObjects", before.gdiObjects, after.gdiObjects, t.gdiObjects);
-  check("windows", before.windows, after.windows, t.windows);
+  for (const auto& [name, allowed] : {std::pair<const char*, int64_t>{"pagefileUsage", t.memoryBytes},
+                                      {"privateCommitted", t.memoryBytes}, {"handles", t.handles},
+                                      {"gdiObjects", t.gdiObjects}, {"windows", t.windows}}) {
+    if (Value(after, name) - Value(before, name) > allowed) {
+      grown.push_back({name, Value(before, name), Value(after, name)});
+    }
+  }
   return grown;
 }
 

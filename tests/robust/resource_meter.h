@@ -43,6 +43,9 @@ std::vector<Grown> Growth(const Resources& before, const Resources& after,
 // True when `measure` is among the grown ones.
 bool Grew(const std::vector<Grown>& grown, const std::string& measure);
 
+// The value of a measure named as in Grown.
+int64_t Value(const Resources& r, const std::string& measure);
+
 std::string Describe(const Resources& r);
 // "handles 40 -> 43, windows 2 -> 3": the grown measures for a failure message.
 std::string Describe(const std::vector<Grown>& grown);

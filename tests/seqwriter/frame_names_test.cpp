@@ -80,8 +80,9 @@ TEST(NumberText, CutAtTheLimit) {
 }
 
 #ifdef _WIN32
-// Patterns of the accepted kind: text, "%%" and one conversion with any flags (repeated, in
-// any order), widths and precisions from none to past wsprintfA's limit and past 32 bits.
+// Patterns of the accepted kind that fit the settings (256 bytes): text, "%%" and one
+// conversion with any flags (repeated, in any order), widths and precisions from none to past
+// wsprintfA's limit and past 32 bits.
 class PatternMaker {
  public:
   explicit PatternMaker(uint32_t seed) : state_(seed) {}
@@ -124,7 +125,7 @@ class PatternMaker {
   }
   void AddText(std::string* p) {
     for (int n = Below(4); n > 0; --n) *p += Pick({"_", "frame", "%%", "\x95\x5C", "-", "."});
-    if (Below(8) == 0) *p += std::string(1000 + Below(30), 'a');
+    if (Below(8) == 0) *p += std::string(80 + Below(20), 'a');  // both sides: within 256 bytes
   }
   uint32_t state_;
 };
@@ -132,7 +133,7 @@ class PatternMaker {
 TEST(NumberText, SameAsWsprintfA) {
   constexpr int kPatterns = 20000;
   PatternMaker maker(12345);
-  int compared = 0;
+  int cut = 0;  // texts that reached the limit: where Wine's wsprintfA writes past it
   for (int n = 0; n < kPatterns; ++n) {
     const std::string pattern = maker.Make();
     ASSERT_TRUE(IsSafeNamePattern(pattern.c_str())) << pattern;
@@ -144,9 +145,9 @@ TEST(NumberText, SameAsWsprintfA) {
     const size_t gotLen = FormatNumber(got, pattern.c_str(), index);
     ASSERT_EQ(std::string(got), std::string(want)) << "pattern " << pattern << ", index " << index;
     ASSERT_EQ(gotLen, wantLen) << "pattern " << pattern << ", index " << index;
-    ++compared;
+    if (wantLen == kNumberTextSize) ++cut;
   }
-  EXPECT_EQ(compared, kPatterns);
+  EXPECT_GT(cut, kPatterns / 100);
 }
 #endif
 

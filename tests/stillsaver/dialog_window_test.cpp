@@ -116,7 +116,7 @@ TEST_F(StillsaverTest, RepeatedWindowReadyLeavesOneReachableDialog) {
   EXPECT_EQ(buttons, 2);
   h.Command(IDC_SHOW_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(dialog));
-  EXPECT_EQ(SendDlgItemMessageA(dialog, 106, TBM_GETPOS, 0, 0), 42);
+  EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_QUALITY, TBM_GETPOS, 0, 0), 42);
 
   h.End();
   EXPECT_TRUE(ThreadDialogs().empty());

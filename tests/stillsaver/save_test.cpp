@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "stillsaver/frame_save.h"
 #include "testhost/iat_hook.h"
 #include "tests/stillsaver/stillsaver_fixture.h"
 #include "tests/support/jpeg_inspect.h"
@@ -30,7 +31,7 @@ int64_t NowMs() {
     GetSystemTimeAsFileTime(&ft);
   }
   const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  return static_cast<int64_t>((ticks - 116444736000000000ULL) / 10000);
+  return static_cast<int64_t>((ticks - stillsaver::kFileTimeAt1970) / 10000);
 }
 
 // The local time of a file name "YYYYMMDD-hhmmss-mmm.jpg" as milliseconds since 1970, or -1.
@@ -121,7 +122,7 @@ constexpr int64_t kPreciseMs = 1718452800333, kCoarseMs = 1718452800111;
 bool preciseClockPresent = false;
 
 void SetMs(LPFILETIME ft, int64_t ms) {
-  const uint64_t ticks = static_cast<uint64_t>(ms) * 10000 + 116444736000000000ULL;
+  const uint64_t ticks = static_cast<uint64_t>(ms) * 10000 + stillsaver::kFileTimeAt1970;
   ft->dwLowDateTime = static_cast<DWORD>(ticks);
   ft->dwHighDateTime = static_cast<DWORD>(ticks >> 32);
 }

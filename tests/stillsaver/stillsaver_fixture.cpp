@@ -1,11 +1,11 @@
 #include "tests/stillsaver/stillsaver_fixture.h"
 
-#include "tests/win/dialog_driver.h"
+#include "testhost/owned_dialog.h"
 
 namespace stillsavertest {
 
 HWND SettingsDialogOf(HWND filterWindow) {
-  return wintest::FindOwnedDialog(GetCurrentThreadId(), filterWindow, false);
+  return testhost::FindOwnedDialog(GetCurrentThreadId(), filterWindow, false);
 }
 
 }  // namespace stillsavertest

@@ -1,9 +1,6 @@
 #include "tests/support/jpeg_inspect.h"
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include "core/fatal_error_mgr.h"
 
 namespace testsupport {
 
@@ -82,29 +79,20 @@ bool InspectJpeg(const std::vector<uint8_t>& b, JpegStructure* out) {
 
 namespace {
 
-struct TestErrorMgr {
-  jpeg_error_mgr pub;
-  jmp_buf landing;
-};
-
-void TestErrorExit(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<TestErrorMgr*>(cinfo->err)->landing, 1);
-}
-
 // Runs the whole decode in a frame without objects that have destructors; `samples` is sized
 // by the caller once the header is known (through the callback below).
 struct DecodeJob {
   const std::vector<uint8_t>* bytes;
   Decoded* out;
   jpeg_decompress_struct cinfo;
-  TestErrorMgr err;
+  core::FatalErrorMgr err;  // its landing without the module's failure flag
 };
 
 void ResizeSamples(Decoded* d, size_t n) { d->samples.assign(n, 0); }
 
 bool RunDecode(DecodeJob& job) {
   job.cinfo.err = jpeg_std_error(&job.err.pub);
-  job.err.pub.error_exit = TestErrorExit;
+  job.err.pub.error_exit = core::JumpToLanding;
   if (setjmp(job.err.landing)) {
     jpeg_destroy_decompress(&job.cinfo);
     return false;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "testhost/owned_dialog.h"
+
 namespace wintest {
 
 OwnerWindow::OwnerWindow()
@@ -21,32 +23,16 @@ struct ScriptThread {
   DialogRun* run;
 };
 
-struct Search {
-  HWND owner;
-  HWND found;
-  bool visibleOnly;
-};
-
-BOOL CALLBACK FindOwned(HWND hwnd, LPARAM lParam) {
-  auto* s = reinterpret_cast<Search*>(lParam);
-  if (GetWindow(hwnd, GW_OWNER) == s->owner && ClassName(hwnd) == "#32770" &&
-      (!s->visibleOnly || IsWindowVisible(hwnd))) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 DWORD WINAPI RunScript(LPVOID param) {
   auto* t = static_cast<ScriptThread*>(param);
   HWND found = nullptr;
   for (int i = 0; i < 400 && found == nullptr; ++i) {
-    found = FindOwnedDialog(t->mainThread, t->owner, true);
+    found = testhost::FindOwnedDialog(t->mainThread, t->owner, true);
     if (found == nullptr) Sleep(25);
   }
   if (found == nullptr) {
     // No visible dialog to drive: close a hidden one, if any, so that the test ends.
-    if (HWND hidden = FindOwnedDialog(t->mainThread, t->owner, false)) {
+    if (HWND hidden = testhost::FindOwnedDialog(t->mainThread, t->owner, false)) {
       PostMessageA(hidden, WM_CLOSE, 0, 0);
     }
     return 0;
@@ -59,12 +45,6 @@ DWORD WINAPI RunScript(LPVOID param) {
 }
 
 }  // namespace
-
-HWND FindOwnedDialog(DWORD thread, HWND owner, bool visibleOnly) {
-  Search s{owner, nullptr, visibleOnly};
-  EnumThreadWindows(thread, FindOwned, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 DialogRun RunModalDialog(HWND owner, const std::function<unsigned()>& open,
                          const std::function<void(HWND dialog)>& script) {

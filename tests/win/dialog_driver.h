@@ -33,10 +33,6 @@ struct DialogRun {
 DialogRun RunModalDialog(HWND owner, const std::function<unsigned()>& open,
                          const std::function<void(HWND dialog)>& script);
 
-// The first dialog (window class "#32770") of `thread` owned by `owner`, if `visibleOnly` only
-// a visible one; null when there is none.
-HWND FindOwnedDialog(DWORD thread, HWND owner, bool visibleOnly);
-
 // Small helpers for scripts.
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
