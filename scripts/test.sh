@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one command that sets up, builds and runs every test: the native tests under the
 # sanitizers, the Windows tests (those that need no Wine here, then those labelled "wine" through
-# the door to Wine, with-wine.sh: here or in the test VM, all in one run), then the fuzzers.
+# the door to Wine, with-wine.sh: here or in the test VM, all in one run), the CPU matrix
+# (cpu-matrix.sh), then the fuzzers.
 # Ends with the summary line "N passed, N failed". A Wine run that ends without CTest's summary
 # line (a crash of CTest, a VM that gave no result) counts every Wine test as failed.
 set -uo pipefail
@@ -25,7 +26,7 @@ ctest --test-dir build/win32 -j"$jobs" --output-on-failure -LE '^wine$' 2>&1 | t
 
 echo "== Windows tests under Wine ($WINE_ROUTE_WHY)"
 started=$(now)
-bash scripts/with-wine.sh --keep Testing build/win32 \
+bash scripts/with-wine.sh --keep Testing --keep cpu-matrix/main build/win32 \
   ctest --test-dir build/win32 -j"$jobs" --output-on-failure -L '^wine$' 2>&1 | tee "$wine_log" || status=1
 echo "== the Windows tests under Wine took $(seconds_since "$started") s in all"
 if grep -qE "$summary" "$wine_log"; then
@@ -35,6 +36,9 @@ else
   echo "== the Windows tests under Wine gave no result: all ${n:-0} count as failed"
   echo "Windows tests under Wine: 0% tests passed, ${n:-1} tests failed out of ${n:-1}" >>"$log"
 fi
+
+echo "== the CPU matrix: the DLLs' bytes on older processors, against the native build's"
+bash scripts/cpu-matrix.sh 2>&1 | tee -a "$log" || status=1
 
 echo "== fuzzers (libFuzzer, a bounded run of each)"
 bash scripts/fuzz.sh 15 2>&1 | tee -a "$log" || status=1
