@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the encoding and decoding benchmarks: natively (x86-64) everywhere, and the
 # 32-bit Windows build under Wine where Wine runs on this machine. Figures only: medians, their
-# spread and the ratio against libjpeg alone. The test VM's CPU is emulated, so its times are
+# spread, the ratio against libjpeg alone, the floor (libjpeg plus one pass over the YC48 frame
+# at memory speed) and the ratio to it. The test VM's CPU is emulated, so its times are
 # never printed as speed: where the Windows programs run in the VM (WINE_IN_VM=1 included) the
 # 32-bit figures are left out, and the script says so.
 #   bench.sh [RUNS]      (default 15)
