@@ -68,7 +68,7 @@ decide_route
 [ -z "$prefix_disk" ] || WINE_ROUTE=vm WINE_ROUTE_WHY="the guest's Wine prefix is made in the guest"
 
 outcome() { [ -z "$outcome_file" ] || echo "$*" >"$outcome_file"; }
-vm_failed() { echo "with-wine: $*" >&2; outcome "$2"; exit 125; }
+vm_failed() { echo "with-wine: $1" >&2; outcome "$2"; exit 125; }
 
 if [ "$WINE_ROUTE" = here ]; then
   while [[ ${1:-} =~ ^[A-Za-z_][A-Za-z0-9_]*= ]]; do export "${1?}"; shift; done

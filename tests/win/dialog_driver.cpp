@@ -26,7 +26,9 @@ struct ScriptThread {
 DWORD WINAPI RunScript(LPVOID param) {
   auto* t = static_cast<ScriptThread*>(param);
   HWND found = nullptr;
-  for (int i = 0; i < 400 && found == nullptr; ++i) {
+  // Up to a minute: on the emulated CPU of a busy test VM, the shell's folder browser has taken
+  // more than ten seconds to appear. A dialog that is there ends the wait at once.
+  for (int i = 0; i < 2400 && found == nullptr; ++i) {
     found = testhost::FindOwnedDialog(t->mainThread, t->owner, true);
     if (found == nullptr) Sleep(25);
   }
