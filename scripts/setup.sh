@@ -3,8 +3,9 @@
 # third-party libraries for the 32-bit Windows tree once. Safe to run again: every step checks
 # first and skips what is already there. Needs root (or sudo) only while something is missing.
 # The one script that changes the machine: where this machine's kernel runs 32-bit programs, Wine
-# is installed here; where it does not (or with WINE_IN_VM=1), the test VM's tools are, and the
-# VM's guest is built (once for the whole machine: scripts/vm/build-guest.sh).
+# is installed here; everywhere, the test VM's tools are, and the VM's guest is built (once for
+# the whole machine: scripts/vm/build-guest.sh), for every Windows program where Wine cannot
+# run here (or with WINE_IN_VM=1) and for the CPU matrix's older processors.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cache=$deps_cache
@@ -16,7 +17,9 @@ die() { printf 'setup: error: %s\n' "$*" >&2; exit 1; }
 record() { printf '%s %s\n' "$(date -u +%Y-%m-%dT%H:%M:%SZ)" "$*" >> "$cache/setup-changes.txt"; }
 
 # --- Debian packages -------------------------------------------------------------------------
-if [ "$WINE_ROUTE" = here ]; then sections=(build wine); else sections=(build vm); fi
+# The test VM on every machine: where Wine runs here too, the CPU matrix runs the DLLs on older
+# processors in it.
+if [ "$WINE_ROUTE" = here ]; then sections=(build wine vm); else sections=(build vm); fi
 mapfile -t native_pkgs < <(packages "${sections[@]}")
 missing=()
 for p in "${native_pkgs[@]}"; do
@@ -143,11 +146,13 @@ if [ ! -f "$gtest_prefix/.done" ]; then
   touch "$gtest_prefix/.done"
 fi
 
-# --- The test VM, where Wine cannot run here -------------------------------------------------
+# --- The test VM: for every Windows program where Wine cannot run here, for the CPU matrix ---
 if [ "$WINE_ROUTE" = vm ]; then
   say "the Windows programs run in the test VM: $WINE_ROUTE_WHY"
-  guest_started=$(now)
-  bash "$top/scripts/vm/build-guest.sh" || die "the test VM's guest could not be built"
-  say "test VM guest: $(guest_dir) (checked or built in $(seconds_since "$guest_started") s)"
+else
+  say "Wine runs here; the test VM is for the CPU matrix's older processors"
 fi
+guest_started=$(now)
+bash "$top/scripts/vm/build-guest.sh" || die "the test VM's guest could not be built"
+say "test VM guest: $(guest_dir) (checked or built in $(seconds_since "$guest_started") s)"
 say "ready"
